@@ -1,0 +1,37 @@
+# Sourced: a private 32-bit Wine prefix under build/, a running wineserver and quiet Wine.
+#   source tools/wine-env.sh [prefix-folder]
+# The prefix is made once (about 12 s) and then reused; wine_prefix_copy makes cheap copies
+# for programs that need a wineserver of their own (another network namespace, for instance).
+_quillon_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${1:-$_quillon_root/build/wine}
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+# No crash dialog (it would hang a test), no Mono or Gecko installers.
+export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
+
+wine_prefix_init() {
+  local prefix=$1
+  [ -f "$prefix/.quillon-ready" ] && return 0
+  rm -rf "$prefix"
+  WINEPREFIX=$prefix wineboot -i </dev/null >/dev/null 2>&1
+  # Without a window manager, Wine's managed windows cost 2 s each to destroy.
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  WINEPREFIX=$prefix wineserver -w
+  touch "$prefix/.quillon-ready"
+}
+
+wine_prefix_copy() { # wine_prefix_copy <to>: a copy of the main prefix
+  wine_prefix_init "$_quillon_root/build/wine"
+  rm -rf "$1"
+  cp -a "$_quillon_root/build/wine" "$1"
+}
+
+# Starts the wineserver and Wine's helper processes with their output detached, so that the
+# programs run next do not hand their output pipes to long-lived Wine processes.
+wine_start() {
+  wine_prefix_init "$WINEPREFIX"
+  (wineserver -p </dev/null >/dev/null 2>&1 &)
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+wine_stop() { wineserver -k >/dev/null 2>&1 || true; }

@@ -1,0 +1,23 @@
+# Sourced: xvfb_start gives the shell a virtual X display (when it has none), xvfb_stop ends it.
+xvfb_start() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    _quillon_xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+    return 1
+  done
+  return 1
+}
+
+xvfb_stop() {
+  [ -n "${_quillon_xvfb_pid:-}" ] || return 0
+  kill "$_quillon_xvfb_pid" 2>/dev/null; wait "$_quillon_xvfb_pid" 2>/dev/null
+  unset DISPLAY _quillon_xvfb_pid
+}
+
+# screenshot <file.png>: the whole virtual screen.
+screenshot() { import -window root "$1"; }
