@@ -1,0 +1,45 @@
+// Quillon's entry point: single instance, crash handler, update library, engine, script bridge,
+// sockets, then the skin, whose message loop is the program's life.
+#include <windows.h>
+
+#include <lua.hpp>
+#include <string>
+
+#include "GuiAdbLogic.h"
+#include "UpdateCallbackImpl.h"
+#include "share.h"
+#include "wistro.h"
+#include "zov.h"
+
+namespace {
+const wchar_t kMutexName[] = L"Quillon_{7A061526-0377-4f44-A46F-C7CE3A8F630B}";
+const wchar_t kMainWindowClass[] = L"ZOV_WINDOWCLASS";
+const wchar_t kTitle[] = L"Mellowin";
+const char kUpdateAppKey[] = "5f0c29be71d84a36c0e95b2d4a7f1803";
+const char kBridgeGlobal[] = "g_GuiAdbLogic";
+const wchar_t kSkinFile[] = L"skin.zip";
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Ends this process when another copy runs (after bringing that copy forward).
+  ShareLib::UniqueInstance(kMutexName, kMainWindowClass, kTitle, true, true);
+  ShareLib::InitBugHandler(kTitle, 0);
+
+  CUpdateCallbackImpl updateCallback;
+  Wistro_Init(kUpdateAppKey, &updateCallback);
+
+  InitZOV();
+  if (lua_State* L = GetLuaState()) {
+    PushGuiAdbLogic(L, CGuiAdbLogic::Instance());
+    lua_setfield(L, LUA_GLOBALSINDEX, kBridgeGlobal);
+  }
+
+  ShareLib::CAutoWSA::Do();
+  std::wstring skinPath = ShareLib::GetCurXFilePath(kSkinFile);
+  LoadSkin(skinPath.c_str());
+
+  // The bridge's workers and hidden window go before the engine closes its state.
+  if (CGuiAdbLogic* bridge = CGuiAdbLogic::Instance()) delete bridge;
+  UnInitZOV();
+  return 0;
+}
