@@ -1,8 +1,10 @@
-// The script bridge: instance accessor and script methods.
+// The script bridge: construction, the operation table, the hidden window's messages.
 #include "GuiAdbLogic.h"
 
 #include <lua.hpp>
 #include <new>
+
+#include "share.h"
 
 CGuiAdbLogic* CGuiAdbLogic::Instance() {
   // Function-local static: created once, on the first (UI) thread, before any worker exists.
@@ -10,21 +12,93 @@ CGuiAdbLogic* CGuiAdbLogic::Instance() {
   return s_instance;
 }
 
-CGuiAdbLogic::CGuiAdbLogic() {}
+CGuiAdbLogic::CGuiAdbLogic() {
+  m_operations["Init"] = &CGuiAdbLogic::OnInit;
+  m_operations["Uninit"] = &CGuiAdbLogic::OnUninit;
+  m_operations["HandleDropFiles"] = &CGuiAdbLogic::OnHandleDropFiles;
+  m_operations["Install"] = &CGuiAdbLogic::OnNothing;
+  m_operations["DeleteRecord"] = &CGuiAdbLogic::OnDeleteRecord;
+  m_operations["GetTaskRecords"] = &CGuiAdbLogic::OnGetTaskRecords;
+  m_operations["StartCapture"] = &CGuiAdbLogic::OnStartCapture;
+  m_operations["StopCapture"] = &CGuiAdbLogic::OnStopCapture;
+  m_operations["ShellNotify"] = &CGuiAdbLogic::OnShellNotify;
+  m_operations["SendMsg"] = &CGuiAdbLogic::OnSendMsg;
+  m_operations["ShareWifi"] = &CGuiAdbLogic::OnNothing;
+}
 
-CGuiAdbLogic::~CGuiAdbLogic() {}
+CGuiAdbLogic::~CGuiAdbLogic() {
+  if (m_taskQueue) {
+    m_taskQueue->Destroy();
+    delete m_taskQueue;
+    m_taskQueue = nullptr;
+  }
+  if (IsWindow()) DestroyWindow();
+}
 
-int CGuiAdbLogic::AttachListener(lua_State* L) {
-  if (!lua_isfunction(L, 2)) return 0;
-  lua_pushvalue(L, 2);
-  int ref = luaL_ref(L, LUA_REGISTRYINDEX);
-  // Only the first listener receives events; a later one keeps its reference unused.
-  if (m_listeners.empty()) m_listeners.push_back({L, ref});
-  return 0;
+BOOL CGuiAdbLogic::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM, LRESULT& lResult, DWORD) {
+  switch (msg) {
+    case WM_DELIVER_EVENT:
+      DeliverEvent((int)wParam);
+      lResult = 0;
+      return TRUE;
+    default:
+      return FALSE;
+  }
 }
 
 int CGuiAdbLogic::Call(lua_State* L) {
-  // No operations yet: every name yields nil.
-  lua_pushnil(L);
+  // A name that is neither a string nor a number finds nothing.
+  const char* name = lua_type(L, 2) == LUA_TSTRING || lua_type(L, 2) == LUA_TNUMBER ? lua_tostring(L, 2) : nullptr;
+  ScriptValue a = ScriptValue::FromLua(L, 3);
+  ScriptValue b = ScriptValue::FromLua(L, 4);
+  ScriptValue result = name ? CallOperation(name, a, b) : ScriptValue();
+  result.PushToLua(L);
   return 1;
+}
+
+ScriptValue CGuiAdbLogic::CallOperation(const std::string& name, const ScriptValue& a, const ScriptValue& b) {
+  ScriptValue result;
+  auto it = m_operations.find(name);
+  if (it != m_operations.end()) (this->*(it->second))(a, b, result);
+  return result;
+}
+
+int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
+  // The hidden message-only window receives events posted from worker threads.
+  Create(HWND_MESSAGE);
+  if (!m_taskQueue) {
+    m_taskQueue = new (std::nothrow) ShareLib::CTaskQueueThread();
+    if (m_taskQueue) m_taskQueue->Create();
+  }
+  m_kelp.Init(nullptr);
+  ::CoInitialize(nullptr);
+  return 0;
+}
+
+int CGuiAdbLogic::OnUninit(ScriptValue, ScriptValue, ScriptValue&) {
+  m_addrWatchRunning = false;
+  m_kelp.close();
+  return 0;
+}
+
+int CGuiAdbLogic::OnHandleDropFiles(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
+
+int CGuiAdbLogic::OnNothing(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
+
+int CGuiAdbLogic::OnDeleteRecord(ScriptValue, ScriptValue, ScriptValue& result) {
+  result = ScriptValue(1);
+  return 0;
+}
+
+int CGuiAdbLogic::OnGetTaskRecords(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
+
+int CGuiAdbLogic::OnStartCapture(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
+
+int CGuiAdbLogic::OnStopCapture(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
+
+int CGuiAdbLogic::OnShellNotify(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
+
+int CGuiAdbLogic::OnSendMsg(ScriptValue a, ScriptValue, ScriptValue&) {
+  (void)a.AsString();
+  return 0;
 }

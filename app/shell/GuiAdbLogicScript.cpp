@@ -8,13 +8,18 @@ namespace {
 
 const char kClassName[] = "GuiAdbLogic";
 
-typedef int (CGuiAdbLogic::*Method)(lua_State*);
+// Each method runs on the base that owns it: the listener part or the bridge itself.
+int AttachListenerMethod(CGuiAdbLogic* self, lua_State* L) {
+  return static_cast<LuaListenerBase*>(self)->AttachListener(L);
+}
+int CallMethodOfBridge(CGuiAdbLogic* self, lua_State* L) { return self->Call(L); }
+
 const struct {
   const char* name;
-  Method method;
+  int (*method)(CGuiAdbLogic*, lua_State*);
 } kMethods[] = {
-    {"AttachListener", &CGuiAdbLogic::AttachListener},
-    {"Call", &CGuiAdbLogic::Call},
+    {"AttachListener", AttachListenerMethod},
+    {"Call", CallMethodOfBridge},
 };
 
 // The upvalue is the method's index in kMethods.
@@ -23,7 +28,7 @@ int CallMethod(lua_State* L) {
   int index = (int)lua_tointeger(L, lua_upvalueindex(1));
   CGuiAdbLogic* self = *holder;
   if (!self || index < 0 || index >= (int)(sizeof(kMethods) / sizeof(kMethods[0]))) return 0;
-  return (self->*kMethods[index].method)(L);
+  return kMethods[index].method(self, L);
 }
 
 }  // namespace
