@@ -33,17 +33,25 @@ CGuiAdbLogic::~CGuiAdbLogic() {
     m_taskQueue = nullptr;
   }
   if (IsWindow()) DestroyWindow();
+  if (m_tray.hIcon) ::DestroyIcon(m_tray.hIcon);
 }
 
-BOOL CGuiAdbLogic::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM, LRESULT& lResult, DWORD) {
+BOOL CGuiAdbLogic::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResult, DWORD) {
   switch (msg) {
     case WM_DELIVER_EVENT:
       DeliverEvent((int)wParam);
-      lResult = 0;
-      return TRUE;
+      break;
+    case WM_TRAY_CALLBACK:
+      OnTrayCallback(lParam);
+      break;
+    case WM_TRAY_COMMAND:
+      OnTrayCommand(wParam);
+      break;
     default:
       return FALSE;
   }
+  lResult = 0;
+  return TRUE;
 }
 
 int CGuiAdbLogic::Call(lua_State* L) {
@@ -72,10 +80,12 @@ int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
   }
   m_kelp.Init(nullptr);
   ::CoInitialize(nullptr);
+  AddTrayIcon();
   return 0;
 }
 
 int CGuiAdbLogic::OnUninit(ScriptValue, ScriptValue, ScriptValue&) {
+  DeleteTrayIcon();
   m_addrWatchRunning = false;
   m_kelp.close();
   return 0;
@@ -95,8 +105,6 @@ int CGuiAdbLogic::OnGetTaskRecords(ScriptValue, ScriptValue, ScriptValue&) { ret
 int CGuiAdbLogic::OnStartCapture(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
 
 int CGuiAdbLogic::OnStopCapture(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
-
-int CGuiAdbLogic::OnShellNotify(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
 
 int CGuiAdbLogic::OnSendMsg(ScriptValue a, ScriptValue, ScriptValue&) {
   (void)a.AsString();

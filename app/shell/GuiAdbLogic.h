@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <map>
 #include <string>
@@ -39,6 +40,9 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>, public LuaListenerImpl<CG
   // Runs an operation from C++ (the tray menu's exit runs "Uninit" this way).
   ScriptValue CallOperation(const std::string& name, const ScriptValue& a, const ScriptValue& b);
 
+  // The notification-area icon's record; cbSize 0 until the icon was first added.
+  const NOTIFYICONDATAW& TrayRecord() const { return m_tray; }
+
  private:
   typedef int (CGuiAdbLogic::*Operation)(ScriptValue a, ScriptValue b, ScriptValue& result);
 
@@ -53,12 +57,18 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>, public LuaListenerImpl<CG
   int OnShellNotify(ScriptValue a, ScriptValue b, ScriptValue& result);
   int OnSendMsg(ScriptValue a, ScriptValue b, ScriptValue& result);
 
+  void AddTrayIcon();
+  void DeleteTrayIcon();
+  void OnTrayCallback(LPARAM mouseMessage);
+  void OnTrayCommand(WPARAM command);
+
   CKelpCommand m_kelp;
   ShareLib::CTaskQueueThread* m_taskQueue = nullptr;  // owned
   std::string m_deviceKey;
   std::map<std::string, int> m_extensions;
   std::map<std::string, Operation> m_operations;
   bool m_usbLinked = false;
+  NOTIFYICONDATAW m_tray = {};  // UI thread only
   bool m_addrWatchRunning = false;
 };
 

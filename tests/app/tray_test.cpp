@@ -1,0 +1,133 @@
+// The bridge's tray icon: its record, the mouse messages, the exit menu and balloons.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "GuiAdbLogic.h"
+#include "lua_fixture.h"
+
+namespace {
+
+class Tray : public LuaFixture {
+ protected:
+  void SetUp() override {
+    LuaFixture::SetUp();
+    bridge = new CGuiAdbLogic();
+    bridge->CallOperation("Init", ScriptValue(), ScriptValue());
+    PushGuiAdbLogic(L, bridge);
+    lua_setglobal(L, "g_GuiAdbLogic");
+    Run("events = {}; g_GuiAdbLogic:AttachListener(function(n, a, b) events[#events + 1] = n .. ':' .. a .. ':' .. b end)");
+  }
+  void TearDown() override {
+    delete bridge;
+    LuaFixture::TearDown();
+  }
+  HWND Hidden() const { return bridge->TrayRecord().hWnd; }
+
+  // Takes every queued message of this thread; true when one matched msg (WM_QUIT included).
+  bool DrainFor(UINT wanted) {
+    bool seen = false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == wanted) seen = true;
+      if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+    }
+    return seen;
+  }
+
+  CGuiAdbLogic* bridge = nullptr;
+};
+
+TEST_F(Tray, InitAddsTheIconRecord) {
+  const NOTIFYICONDATAW& r = bridge->TrayRecord();
+  EXPECT_EQ(r.cbSize, 956u);
+  EXPECT_NE(r.hWnd, nullptr);
+  EXPECT_EQ(r.uID, 0u);
+  EXPECT_EQ(r.uFlags, 7u);
+  EXPECT_EQ(r.uCallbackMessage, 0x1B70u);
+  EXPECT_STREQ(r.szTip, L"Mellowin");
+  // The hidden window is message-only: it has no place on the desktop.
+  EXPECT_NE(GetAncestor(r.hWnd, GA_PARENT), GetDesktopWindow());
+}
+
+TEST_F(Tray, LeftClickAndDoubleClickBringToTop) {
+  SendMessageW(Hidden(), WM_TRAY_CALLBACK, 0, WM_LBUTTONUP);
+  SendMessageW(Hidden(), WM_TRAY_CALLBACK, 0, WM_LBUTTONDBLCLK);
+  SendMessageW(Hidden(), WM_TRAY_CALLBACK, 0, WM_MOUSEMOVE);
+  SendMessageW(Hidden(), WM_TRAY_CALLBACK, 0, WM_LBUTTONDOWN);
+  Run("assert(#events == 2 and events[1] == 'BringToTop:0:0' and events[2] == 'BringToTop:0:0', #events)");
+}
+
+TEST_F(Tray, ExitCommandRemovesTheIconAndEndsTheLoop) {
+  PostMessageW(Hidden(), WM_TRAY_COMMAND, 150, 0x111);  // not ours: ignored
+  EXPECT_FALSE(DrainFor(WM_QUIT));
+  PostMessageW(Hidden(), WM_TRAY_COMMAND, 149, 0x111);
+  EXPECT_TRUE(DrainFor(WM_QUIT));
+  EXPECT_EQ(bridge->TrayRecord().cbSize, 956u);  // kept for a later "Init"
+}
+
+TEST_F(Tray, BalloonTextsAreCutToTheirFields) {
+  std::string title(100, 'T'), info(300, 'i');
+  Run(("g_GuiAdbLogic:Call('ShellNotify', {timeout = 3000, title = '" + title + "', info = '" + info + "'})").c_str());
+  const NOTIFYICONDATAW& r = bridge->TrayRecord();
+  EXPECT_EQ(r.uFlags, 0x17u);
+  EXPECT_EQ(r.uTimeout, 3000u);
+  EXPECT_EQ(r.dwInfoFlags, 4u);
+  EXPECT_EQ(std::wstring(r.szInfoTitle), std::wstring(63, L'T'));
+  EXPECT_EQ(std::wstring(r.szInfo), std::wstring(255, L'i'));
+
+  // Missing or mistyped members are empty texts and a zero timeout.
+  Run("g_GuiAdbLogic:Call('ShellNotify', {title = 5})");
+  EXPECT_EQ(r.uTimeout, 0u);
+  EXPECT_STREQ(r.szInfoTitle, L"");
+  EXPECT_STREQ(r.szInfo, L"");
+  Run("g_GuiAdbLogic:Call('ShellNotify', 'not a table')");
+  Run("g_GuiAdbLogic:Call('ShellNotify', {title = '\xe4\xbd\xa0\xe5\xa5\xbd'})");  // UTF-8 in, UTF-16 out
+  EXPECT_STREQ(r.szInfoTitle, L"\u4f60\u597d");
+}
+
+// Waits for the tray menu's window, then acts on it from another thread.
+HWND WaitForMenu() {
+  for (int i = 0; i < 200; ++i) {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    if (menu && IsWindowVisible(menu)) return menu;
+    Sleep(25);
+  }
+  return nullptr;
+}
+
+TEST_F(Tray, RightClickThenClickOutsidePostsNothing) {
+  std::atomic<bool> found(false);
+  std::thread clicker([&] {
+    HWND menu = WaitForMenu();
+    found = menu != nullptr;
+    if (!menu) return;
+    // A click far to the left of and above the menu (client coordinates of the menu window).
+    LPARAM outside = MAKELPARAM((WORD)(short)-150, (WORD)(short)-150);
+    PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, outside);
+    PostMessageW(menu, WM_LBUTTONUP, 0, outside);
+  });
+  SetCursorPos(300, 300);
+  SendMessageW(Hidden(), WM_TRAY_CALLBACK, 0, WM_RBUTTONUP);  // returns when the menu closes
+  clicker.join();
+  EXPECT_TRUE(found);
+  EXPECT_FALSE(DrainFor(WM_TRAY_COMMAND));
+}
+
+TEST_F(Tray, ChoosingExitFromTheMenuEndsTheLoop) {
+  std::thread chooser([] {
+    HWND menu = WaitForMenu();
+    if (!menu) return;
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  });
+  SetCursorPos(300, 300);
+  SendMessageW(Hidden(), WM_TRAY_CALLBACK, 0, WM_RBUTTONUP);
+  chooser.join();
+  EXPECT_TRUE(DrainFor(WM_QUIT));
+}
+
+}  // namespace
