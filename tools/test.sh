@@ -7,6 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/wine-env.sh"
 source "$root/tools/xvfb.sh"
 xvfb_start
+# Test programs find the deliverables' DLLs in the dist folder (also while CTest lists their tests).
+export WINEPATH="$root/build/dist"
 wine_start
 trap 'wine_stop; xvfb_stop' EXIT
 ctest --test-dir "$root/build" --output-on-failure -j"$(nproc)" --timeout 300 "$@"
