@@ -1,4 +1,12 @@
--- The default skin's start script.
+-- The default skin's start script. Until the engine's window classes arrive, the skin shows a
+-- message box; its modal loop also serves the tray icon (left click, or the exit item).
 function main()
-  MsgBox("Quillon is running.", "Mellowin")
+  g_GuiAdbLogic:AttachListener(function(name, a, b)
+    if name == "BringToTop" then
+      g_GuiAdbLogic:Call("ShellNotify", {timeout = 3000, title = "Quillon", info = "Quillon is running."})
+    end
+  end)
+  g_GuiAdbLogic:Call("Init")
+  MsgBox("Quillon is running.\nPlay your PC's sound on your phone.", "Mellowin")
+  g_GuiAdbLogic:Call("Uninit")
 end
