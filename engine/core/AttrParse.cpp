@@ -1,0 +1,24 @@
+// Flag and number-list attribute parsers.
+#include "AttrParse.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace ZOV {
+
+bool ParseFlag(const char* value) { return value && std::strcmp(value, "0") != 0; }
+
+void ParseNumberList(const char* value, int* out, int count) {
+  for (int i = 0; i < count; ++i) out[i] = 0;
+  if (!value) return;
+  const char* p = value;
+  for (int i = 0; i < count; ++i) {
+    char* end = nullptr;
+    out[i] = (int)std::strtol(p, &end, 10);
+    p = end;
+    if (*p == '\0') break;
+    ++p;  // the separator
+  }
+}
+
+}  // namespace ZOV
