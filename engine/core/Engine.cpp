@@ -4,6 +4,7 @@
 #include "CallByName.h"
 #include "DoBuffer.h"
 #include "EngineFunctions.h"
+#include "UIBuilder.h"
 #include "lua.hpp"
 
 namespace ZOV {
@@ -46,7 +47,7 @@ int CEngine::LoadSkin(const wchar_t* path) {
 
 void CEngine::UnInit() {
   m_skin.CloseSkin();
-  // The template registry is emptied here once control templates exist.
+  CUIBuilder::Instance().ClearTemplates();
 }
 
 }  // namespace ZOV

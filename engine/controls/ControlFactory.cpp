@@ -1,0 +1,24 @@
+// The control factory and the classes it knows.
+#include "ControlFactory.h"
+
+#include "UIControlContainer.h"
+
+namespace ZOV {
+
+CControlFactory& CControlFactory::Instance() {
+  static CControlFactory factory;
+  return factory;
+}
+
+CControlFactory::CControlFactory() {
+  Register("container", [] { return std::make_shared<CUIControlContainer>(); });
+}
+
+ControlPtr CControlFactory::Create(const char* name) const {
+  if (!name) return nullptr;
+  auto it = m_makers.find(name);
+  if (it != m_makers.end()) return it->second();
+  return m_templateMaker ? m_templateMaker(name) : nullptr;
+}
+
+}  // namespace ZOV

@@ -1,0 +1,49 @@
+// CUIBuilder (g_UIMgr): the registry of open windows and of control templates, building
+// controls, windows and menus from the skin's documents, and the message loop.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "UIControl.h"
+
+namespace ZOV {
+
+class CHostWnd;
+
+class CUIBuilder {
+ public:
+  static CUIBuilder& Instance();
+
+  CHostWnd* GetWindow(const char* id) const;  // id in UTF-8
+  ControlPtr CreateControl(const char* typeName) const;
+  ControlPtr CreateControlByXml(const char* path);
+  ControlPtr CreateControlByTemplate(const char* name) const;
+  // Builds every "view" (and, once menus exist, "menu") of a "ui" document; the last window
+  // made, or null. A document that is missing, malformed or not rooted in "ui" makes nothing.
+  CHostWnd* CreateWindowFromXml(const char* path);
+  void RunMessageLoop();
+  int Exit();
+
+  // Windows enter at creation and leave at destruction; an id that is taken stays with the
+  // first window, and only the window that holds an entry removes it.
+  void RegisterWindow(const std::wstring& id, CHostWnd* wnd);
+  void UnregisterWindow(const std::wstring& id, CHostWnd* wnd);
+
+  void RegisterTemplate(const std::string& name, const ControlPtr& tmpl);
+  void ClearTemplates() { m_templates.clear(); }
+
+  // Window objects made by documents. They stay until the engine goes, even after their
+  // system window is destroyed, so that a script still holding one never reaches freed memory.
+  size_t OwnedWindowCount() const { return m_owned.size(); }
+
+ private:
+  CUIBuilder() = default;
+  std::map<std::wstring, CHostWnd*> m_windows;           // not owned
+  std::map<std::string, ControlPtr> m_templates;
+  std::vector<std::unique_ptr<CHostWnd>> m_owned;
+};
+
+}  // namespace ZOV

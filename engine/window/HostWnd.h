@@ -1,0 +1,125 @@
+// CHostWnd: the engine's top-level window. Built from a "view" element, it owns one root
+// control, paints the control tree double-buffered (layered windows with per-pixel alpha),
+// routes mouse and keyboard messages to the controls and raises the window's script events.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "UIControl.h"
+#include "XmlAttr.h"
+
+namespace ZOV {
+
+extern const wchar_t kHostWindowClass[];  // "ZOV_WINDOWCLASS"
+const UINT_PTR kCaretTimerId = 0x9001;
+const UINT_PTR kRichEditTimerId = 0x1911;
+
+class CHostWnd {
+ public:
+  CHostWnd();
+  virtual ~CHostWnd();
+  CHostWnd(const CHostWnd&) = delete;
+  CHostWnd& operator=(const CHostWnd&) = delete;
+
+  // Reads the "view" (or "menu") element's attributes.
+  virtual void ParseXml(const XmlNode* element);
+
+  // Creates the system window (owner may be null); null on failure.
+  HWND Create(HWND owner);
+  HWND GetHWND() const { return m_hwnd; }
+
+  void SetRootControl(const ControlPtr& root);
+  CUIControl* GetRootControl() const { return m_root.get(); }
+  CUIControl* GetFocusControl() const { return m_focus; }
+  void SetFocusControl(CUIControl* control) { m_focus = control; }
+  CUIControl* GetCaptureControl() const { return m_capture; }
+  void SetCaptureControl(CUIControl* control) { m_capture = control; }
+
+  void SetWindowRect(int left, int top, int right, int bottom);
+  // Outer size as a rect at 0,0: the system window's, or the stored one before creation.
+  RECT GetWindowSize() const;
+
+  const std::wstring& GetID() const { return m_id; }
+  void SetID(const std::wstring& id) { m_id = id; }
+  bool IsLayered() const { return m_layered; }
+  bool IsModal() const { return m_modal; }
+  const RECT& GetCaption() const { return m_caption; }
+
+  // Script methods.
+  void Close(int code);
+  unsigned DoModal(HWND owner);
+  int EndDialog(int code);
+  void SetDragAccept(bool accept);
+  bool IsDragAccept() const { return m_dropAccepted; }
+  int SendMessageToWindow(unsigned msg, unsigned wParam, int lParam);
+  int PostMessageToWindow(unsigned msg, unsigned wParam, int lParam);
+  void Min();
+  void Max();
+  void Restore();
+  int BringToTop();
+  int SetVisible(int showCommand);
+  bool SetIconByResID(int resourceId, int big);
+
+  // The window's message processing (also used by subclasses for messages they pass on).
+  LRESULT ProcessMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ protected:
+  typedef LRESULT (CHostWnd::*Handler)(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+  void MapMessage(UINT msg, Handler handler) { m_messageMap[msg] = handler; }
+  // Calls a script event handler (a global function name); false when it returned nothing.
+  bool CallScriptEvent(const std::string& name, WPARAM wParam, LPARAM lParam);
+
+  LRESULT OnCreate(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnClose(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnSize(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnTimer(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnDropFiles(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnGetMinMaxInfo(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnSysCommand(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnNcHitTest(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnMouseMove(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnSetCursor(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnNcLButtonDown(UINT, WPARAM, LPARAM, bool& handled);
+
+  // Offers a message to the root control; its result.
+  LRESULT RouteToRoot(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
+  void Center();
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+  HWND m_hwnd = nullptr;
+  WNDPROC m_prevProc = ::DefWindowProcW;
+  std::wstring m_id;
+  std::wstring m_text;
+  ControlPtr m_root;
+  CUIControl* m_focus = nullptr;    // not owned
+  CUIControl* m_capture = nullptr;  // not owned
+  RECT m_caption = {};
+  bool m_modal = false;
+  bool m_dropAccepted = false;
+  bool m_center = true;
+  bool m_minBox = false;
+  bool m_maxBox = false;
+  bool m_sysMenu = false;
+  bool m_resize = false;
+  bool m_toolWindow = false;
+  bool m_layered = false;
+  std::string m_onDropFile, m_onCreate, m_onClose, m_onSize;
+  RECT m_windowRect = {};
+  POINT m_minTrack = {}, m_maxTrack = {};
+  bool m_needLeaveTracking = true;
+  std::map<UINT, Handler> m_messageMap;
+};
+
+// The hit code of a client point for a window of size w x h with a 6-pixel sizing border;
+// HTCLIENT when the point is inside the border.
+int ResizeBorderHitTest(POINT client, int w, int h);
+
+}  // namespace ZOV
