@@ -349,10 +349,17 @@ unsigned CHostWnd::DoModal(HWND owner) {
     disabledOwner = true;
   }
   unsigned result = 0;
+  bool quit = false;
+  int quitCode = 0;
   MSG msg;
   for (;;) {
     BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0 || got == -1) break;  // the quit message ends the loop and stays here
+    if (got == 0) {
+      quit = true;
+      quitCode = (int)msg.wParam;
+      break;
+    }
+    if (got == -1) break;
     if (::IsWindow(hwnd) && (INT_PTR)::GetPropW(hwnd, kEndModalProp) == 1) {
       result = (unsigned)(UINT_PTR)::GetPropW(hwnd, kModalRetProp);
       break;
@@ -368,6 +375,8 @@ unsigned CHostWnd::DoModal(HWND owner) {
     ::RemovePropW(hwnd, kModalRetProp);
     ::DestroyWindow(hwnd);
   }
+  // The application is quitting: hand the quit message on, or the outer loop never ends.
+  if (quit) ::PostQuitMessage(quitCode);
   return result;
 }
 

@@ -161,29 +161,48 @@ TEST_F(HostWindow, TwoViewsMakeTwoWindowsAndTheSecondIsReturned) {
   DestroyWindow(CUIBuilder::Instance().GetWindow("one")->GetHWND());
 }
 
-TEST_F(HostWindow, QuitDuringAModalLoopEndsItAndStaysThere) {
+TEST_F(HostWindow, QuitDuringAModalLoopEndsItAndTheOuterLoop) {
   CHostWnd* dialog = Make(R"(id="modal" width="30" height="30")");
   HWND h = dialog->GetHWND();
-  PostQuitMessage(0);
+  PostQuitMessage(5);
   EXPECT_EQ(dialog->DoModal(nullptr), 0u);
   EXPECT_FALSE(IsWindow(h));  // the loop destroys its window
+  // The quit message is handed on, so the application's own loop ends too.
   MSG msg;
-  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), 0);
+  EXPECT_EQ(msg.wParam, 5u);
 
   CHostWnd* second = Make(R"(id="modal2" width="30" height="30")");
   second->EndDialog(42);
   EXPECT_EQ(second->DoModal(GetDesktopWindow()), 42u);
 }
 
-TEST_F(HostWindow, LayeredWindowPaintsAndTimerStopsWithoutAnEdit) {
-  CHostWnd* w = Make(R"(id="layered" layered="1" width="60" height="40")",
-                     R"(<container width="60" height="40" bkcolor="#00FF00"/>)");
-  ASSERT_TRUE(w->GetHWND());
-  UpdateWindow(w->GetHWND());
-  Pump();
+// The screen's pixel at (x, y), read back from the display.
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+TEST_F(HostWindow, LayeredWindowHasHolesWherePureBlackWasPainted) {
+  // A red window behind, a layered window in front: green inside, a pure black border.
+  CHostWnd* back = Make(R"(id="back" center="0" left="100" top="100" width="200" height="200")",
+                        R"(<container width="200" height="200" bkcolor="#FF0000"/>)");
+  CHostWnd* front = Make(R"(id="front" center="0" left="150" top="150" width="100" height="100" layered="1")",
+                         R"(<container width="100" height="100" bkcolor="#00FF00" bordersize="10" bordercolor="#000000"/>)");
+  ASSERT_TRUE(back->GetHWND() && front->GetHWND());
+  for (int i = 0; i < 20; ++i) {
+    Pump();
+    Sleep(25);
+  }
+  EXPECT_EQ(ScreenPixel(200, 200), RGB(0, 255, 0));  // opaque where the control drew colour
+  EXPECT_EQ(ScreenPixel(153, 200), RGB(255, 0, 0));  // a hole where it drew pure black
+  EXPECT_EQ(ScreenPixel(120, 120), RGB(255, 0, 0));  // the window behind, untouched
   // The caret timer of a layered window stops itself when no edit has the focus.
-  EXPECT_EQ(SendMessageW(w->GetHWND(), WM_TIMER, kCaretTimerId, 0), 0);
-  DestroyWindow(w->GetHWND());
+  EXPECT_EQ(SendMessageW(front->GetHWND(), WM_TIMER, kCaretTimerId, 0), 0);
+  DestroyWindow(front->GetHWND());
+  DestroyWindow(back->GetHWND());
 }
 
 }  // namespace
