@@ -4,24 +4,15 @@
 //
 // The call is protected with the silent handler: a run-time error yields nil, which reads
 // as 0 or false. A name that is not a function is reported through _ALERT. The stack is
-// left as it was.
+// left as it was. Arguments are pushed like method results (Push.h): numbers, strings,
+// objects of their class.
 #pragma once
 
+#include "Push.h"
 #include "ValueConv.h"
 #include "lua.hpp"
 
 namespace lua_tinker {
-
-inline void push(lua_State* L, int v) { lua_pushinteger(L, v); }
-inline void push(lua_State* L, unsigned v) { lua_pushnumber(L, v); }
-inline void push(lua_State* L, double v) { lua_pushnumber(L, v); }
-inline void push(lua_State* L, bool v) { lua_pushboolean(L, v); }
-inline void push(lua_State* L, const char* v) {
-  if (v)
-    lua_pushstring(L, v);
-  else
-    lua_pushnil(L);
-}
 
 namespace detail {
 
