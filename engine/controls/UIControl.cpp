@@ -210,6 +210,10 @@ void CUIControl::SetHeight(int h) {
   if (m_percent) m_percent->height = 0;
 }
 
+CUIControl* CUIControl::GetParentControl() const { return m_parent; }
+
+void CUIControl::SetParentControl(CUIControl* parent) { m_parent = parent ? parent->AsContainer() : nullptr; }
+
 void CUIControl::Invalidate() {
   HWND hwnd = m_host ? m_host->GetHWND() : nullptr;
   if (hwnd) ::InvalidateRect(hwnd, &m_rect, TRUE);

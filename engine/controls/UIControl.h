@@ -40,7 +40,9 @@ struct PercentRecord {
   unsigned char left = 0, top = 0, width = 0, height = 0;  // shares in percent
 };
 
-class CUIControl {
+// Shared ownership (containers, windows, the builder) lets a script's AddControl find the
+// owner of a control it holds only a pointer to.
+class CUIControl : public std::enable_shared_from_this<CUIControl> {
  public:
   CUIControl();
   CUIControl(const CUIControl& other);  // used by Clone; copies every field
@@ -85,10 +87,14 @@ class CUIControl {
   CHostWnd* GetHostWnd() const { return m_host; }
   CUIControlContainer* GetParent() const { return m_parent; }
   void SetParent(CUIControlContainer* parent) { m_parent = parent; }
+  // The script forms: the parent reaches scripts by its run-time class; SetParent takes any
+  // control and stores it when it is a container.
+  CUIControl* GetParentControl() const;
+  void SetParentControl(CUIControl* parent);
   const char* GetUserData() const { return m_userData.c_str(); }
   void SetUserData(const char* data) { m_userData = data ? data : ""; }
-  int GetTag() const { return m_tag; }
-  void SetTag(int tag) { m_tag = tag; }
+  unsigned GetTag() const { return (unsigned)m_tag; }
+  void SetTag(unsigned tag) { m_tag = (int)tag; }
   int GetBorderSize() const { return m_borderSize; }
   void SetBorderSize(int size) { m_borderSize = size; }
   COLORREF GetBorderColor() const { return m_borderColor; }

@@ -218,6 +218,17 @@ void CUIControlContainer::ForgetHostPointersInto(CUIControl* subtree) {
   if (InSubtree(subtree, m_host->GetFocusControl())) m_host->SetFocusControl(nullptr);
 }
 
+int CUIControlContainer::AddControlByPointer(CUIControl* control) {
+  ControlPtr owned = control ? control->weak_from_this().lock() : nullptr;
+  if (!owned) return 0;
+  // A control moves: it leaves its previous container first.
+  if (CUIControlContainer* old = control->GetParent())
+    if (old != this) old->RemoveControl(control);
+  int added = AddControl(owned);
+  CUIBuilder::Instance().Adopted(control);
+  return added;
+}
+
 int CUIControlContainer::RemoveAt(size_t index) {
   ControlPtr removed = m_children[index];  // released when this returns
   if (m_hover == removed.get()) m_hover = nullptr;

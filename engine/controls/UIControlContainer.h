@@ -25,6 +25,9 @@ class CUIControlContainer : public CUIControl {
   virtual CUIControl* GetSubControl(int index) const;
 
   int AddControl(const ControlPtr& control);
+  // AddControl for scripts, which hold plain pointers: the control must be owned by someone
+  // (a container, a window or the builder's new controls); 0 otherwise.
+  int AddControlByPointer(CUIControl* control);
   CUIControl* FindSubControl(const char* id) { return CUIControlContainer::FindControl(id); }
   int GetControlCount() const { return (int)m_children.size(); }
   int RemoveControl(CUIControl* control);

@@ -4,6 +4,7 @@
 #include "CallByName.h"
 #include "DoBuffer.h"
 #include "EngineFunctions.h"
+#include "ScriptClasses.h"
 #include "UIBuilder.h"
 #include "lua.hpp"
 
@@ -26,8 +27,7 @@ int CEngine::Init() {
   m_L = luaL_newstate();
   if (!m_L) return -1;
   RegisterEngineFunctions(m_L);
-  // Registered next, in this order, as they are built: "LuaUIBuilder" and the global
-  // "g_UIMgr"; "LuaTimerManager" and "g_TimerMgr"; the window, menu and control classes.
+  RegisterScriptClasses(m_L);
   return 0;
 }
 

@@ -127,6 +127,20 @@ int CUIBuilder::Exit() {
   return 0;
 }
 
+CUIControl* CUIBuilder::KeepNew(ControlPtr control) {
+  CUIControl* p = control.get();
+  if (p) m_newControls[p] = std::move(control);
+  return p;
+}
+
+CUIControl* CUIBuilder::ScriptCreateControl(const char* typeName) { return KeepNew(CreateControl(typeName)); }
+CUIControl* CUIBuilder::ScriptCreateControlByXml(const char* path) { return KeepNew(CreateControlByXml(path)); }
+CUIControl* CUIBuilder::ScriptCreateControlByTemplate(const char* name) {
+  return KeepNew(CreateControlByTemplate(name));
+}
+
+void CUIBuilder::Adopted(CUIControl* control) { m_newControls.erase(control); }
+
 void CUIBuilder::RegisterWindow(const std::wstring& id, CHostWnd* wnd) { m_windows.emplace(id, wnd); }
 
 void CUIBuilder::UnregisterWindow(const std::wstring& id, CHostWnd* wnd) {

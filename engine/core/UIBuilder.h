@@ -27,6 +27,14 @@ class CUIBuilder {
   void RunMessageLoop();
   int Exit();
 
+  // The script forms. New controls stay with the builder until a container adopts them, since
+  // a script's object never owns what it points to.
+  CUIControl* ScriptCreateControl(const char* typeName);
+  CUIControl* ScriptCreateControlByXml(const char* path);
+  CUIControl* ScriptCreateControlByTemplate(const char* name);
+  CHostWnd* ScriptCreateWindow(const char* path) { return CreateWindowFromXml(path); }
+  void Adopted(CUIControl* control);
+
   // Windows enter at creation and leave at destruction; an id that is taken stays with the
   // first window, and only the window that holds an entry removes it.
   void RegisterWindow(const std::wstring& id, CHostWnd* wnd);
@@ -44,6 +52,8 @@ class CUIBuilder {
   std::map<std::wstring, CHostWnd*> m_windows;           // not owned
   std::map<std::string, ControlPtr> m_templates;
   std::vector<std::unique_ptr<CHostWnd>> m_owned;
+  std::map<CUIControl*, ControlPtr> m_newControls;  // made by scripts, not yet in a container
+  CUIControl* KeepNew(ControlPtr control);
 };
 
 }  // namespace ZOV

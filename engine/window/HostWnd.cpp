@@ -415,9 +415,11 @@ void CHostWnd::Restore() {
 
 int CHostWnd::BringToTop() { return m_hwnd ? ::SetForegroundWindow(m_hwnd) : 0; }
 
-int CHostWnd::SetVisible(int showCommand) {
+void CHostWnd::SetIDText(const char* utf8) { m_id = text::Utf8ToWide(utf8 ? utf8 : ""); }
+
+int CHostWnd::SetVisible(bool show) {
   if (!m_hwnd) return 0;
-  int r = ::ShowWindow(m_hwnd, showCommand & 0xFF);
+  int r = ::ShowWindow(m_hwnd, show ? SW_SHOWNORMAL : SW_HIDE);
   ::InvalidateRect(m_hwnd, nullptr, TRUE);
   return r;
 }

@@ -45,6 +45,8 @@ class CHostWnd {
 
   const std::wstring& GetID() const { return m_id; }
   void SetID(const std::wstring& id) { m_id = id; }
+  void SetIDText(const char* utf8);  // the script form; the registry entry is not moved
+  HWND GetWnd() const { return m_hwnd; }
   bool IsLayered() const { return m_layered; }
   bool IsModal() const { return m_modal; }
   const RECT& GetCaption() const { return m_caption; }
@@ -61,7 +63,7 @@ class CHostWnd {
   void Max();
   void Restore();
   int BringToTop();
-  int SetVisible(int showCommand);
+  int SetVisible(bool show);
   bool SetIconByResID(int resourceId, int big);
 
   // The window's message processing (also used by subclasses for messages they pass on).

@@ -1,0 +1,116 @@
+// Registration of every engine class a skin script can reach.
+#include "ScriptClasses.h"
+
+#include "ControlPusher.h"
+#include "HostWnd.h"
+#include "Register.h"
+#include "TimerManager.h"
+#include "UIBuilder.h"
+#include "UIControlContainer.h"
+
+namespace ZOV {
+
+namespace {
+
+using namespace lua_tinker;
+
+void RegisterBuilder(lua_State* L) {
+  class_add<CUIBuilder>(L, "LuaUIBuilder");
+  class_def<CUIBuilder>(L, "GetWindow", &CUIBuilder::GetWindow);
+  class_def<CUIBuilder>(L, "CreateControl", &CUIBuilder::ScriptCreateControl);
+  class_def<CUIBuilder>(L, "CreateControlByXml", &CUIBuilder::ScriptCreateControlByXml);
+  class_def<CUIBuilder>(L, "CreateControlByTemplate", &CUIBuilder::ScriptCreateControlByTemplate);
+  class_def<CUIBuilder>(L, "CreateWindow", &CUIBuilder::ScriptCreateWindow);
+  class_def<CUIBuilder>(L, "RunMessageLoop", &CUIBuilder::RunMessageLoop);
+  class_def<CUIBuilder>(L, "Exit", &CUIBuilder::Exit);
+  set(L, "g_UIMgr", &CUIBuilder::Instance());
+}
+
+void RegisterTimers(lua_State* L) {
+  class_add<CTimerManager>(L, "LuaTimerManager");
+  class_def<CTimerManager>(L, "SetTimer", &CTimerManager::SetTimer);
+  class_def<CTimerManager>(L, "SetTimeout", &CTimerManager::SetTimeout);
+  class_def<CTimerManager>(L, "KillTimer", &CTimerManager::KillTimer);
+  set(L, "g_TimerMgr", &CTimerManager::Instance());
+}
+
+void RegisterHostWnd(lua_State* L) {
+  class_add<CHostWnd>(L, "LuaHostWnd");
+  class_def<CHostWnd>(L, "GetID", &CHostWnd::GetID);
+  class_def<CHostWnd>(L, "SetID", &CHostWnd::SetIDText);
+  class_def<CHostWnd>(L, "Close", &CHostWnd::Close);
+  class_def<CHostWnd>(L, "GetRootControl", &CHostWnd::GetRootControl);
+  class_def<CHostWnd>(L, "GetWnd", &CHostWnd::GetWnd);
+  class_def<CHostWnd>(L, "DoModal", &CHostWnd::DoModal);
+  class_def<CHostWnd>(L, "EndDialog", &CHostWnd::EndDialog);
+  class_def<CHostWnd>(L, "SetDragAccept", &CHostWnd::SetDragAccept);
+  class_def<CHostWnd>(L, "IsDragAccept", &CHostWnd::IsDragAccept);
+  class_def<CHostWnd>(L, "SendMessage", &CHostWnd::SendMessageToWindow);
+  class_def<CHostWnd>(L, "PostMessage", &CHostWnd::PostMessageToWindow);
+  class_def<CHostWnd>(L, "Min", &CHostWnd::Min);
+  class_def<CHostWnd>(L, "Max", &CHostWnd::Max);
+  class_def<CHostWnd>(L, "Restore", &CHostWnd::Restore);
+  class_def<CHostWnd>(L, "BringToTop", &CHostWnd::BringToTop);
+  class_def<CHostWnd>(L, "SetVisible", &CHostWnd::SetVisible);
+  class_def<CHostWnd>(L, "SetIconByResID", &CHostWnd::SetIconByResID);
+  // "LuaMenuWnd" follows here once popup menu windows exist.
+}
+
+void RegisterControl(lua_State* L) {
+  class_add<CUIControl>(L, "LuaControl");
+  class_def<CUIControl>(L, "FindControl", &CUIControl::FindControl);
+  class_def<CUIControl>(L, "GetID", &CUIControl::GetID);
+  class_def<CUIControl>(L, "SetID", &CUIControl::SetID);
+  class_def<CUIControl>(L, "GetUserData", &CUIControl::GetUserData);
+  class_def<CUIControl>(L, "SetUserData", &CUIControl::SetUserData);
+  class_def<CUIControl>(L, "GetType", &CUIControl::GetType);
+  class_def<CUIControl>(L, "SetType", &CUIControl::SetType);
+  class_def<CUIControl>(L, "IsVisible", &CUIControl::IsVisible);
+  class_def<CUIControl>(L, "IsEnable", &CUIControl::IsEnable);
+  class_def<CUIControl>(L, "IsFocus", &CUIControl::IsFocus);
+  class_def<CUIControl>(L, "SetVisible", &CUIControl::SetVisible);
+  class_def<CUIControl>(L, "SetEnable", &CUIControl::SetEnable);
+  class_def<CUIControl>(L, "SetFocus", &CUIControl::SetFocus);
+  class_def<CUIControl>(L, "GetPos", &CUIControl::GetPos);
+  class_def<CUIControl>(L, "SetPos", &CUIControl::SetPos);
+  class_def<CUIControl>(L, "SetLeft", &CUIControl::SetLeft);
+  class_def<CUIControl>(L, "SetTop", &CUIControl::SetTop);
+  class_def<CUIControl>(L, "SetWidth", &CUIControl::SetWidth);
+  class_def<CUIControl>(L, "SetHeight", &CUIControl::SetHeight);
+  class_def<CUIControl>(L, "GetHostWnd", &CUIControl::GetHostWnd);
+  class_def<CUIControl>(L, "SetHostWnd", &CUIControl::SetHostWnd);
+  class_def<CUIControl>(L, "GetParent", &CUIControl::GetParentControl);
+  class_def<CUIControl>(L, "SetParent", &CUIControl::SetParentControl);
+  class_def<CUIControl>(L, "GetTag", &CUIControl::GetTag);
+  class_def<CUIControl>(L, "SetTag", &CUIControl::SetTag);
+  class_def<CUIControl>(L, "GetBorderColor", &CUIControl::GetBorderColor);
+  class_def<CUIControl>(L, "SetBorderColor", &CUIControl::SetBorderColor);
+  class_def<CUIControl>(L, "GetBorderSize", &CUIControl::GetBorderSize);
+  class_def<CUIControl>(L, "SetBorderSize", &CUIControl::SetBorderSize);
+
+  class_add<CUIControlContainer>(L, "LuaControlContainer");
+  class_inh<CUIControlContainer, CUIControl>(L);
+  class_def<CUIControlContainer>(L, "AddControl", &CUIControlContainer::AddControlByPointer);
+  class_def<CUIControlContainer>(L, "FindSubControl", &CUIControlContainer::FindSubControl);
+  class_def<CUIControlContainer>(L, "GetControlCount", &CUIControlContainer::GetControlCount);
+  class_def<CUIControlContainer>(L, "RemoveControl", &CUIControlContainer::RemoveControl);
+  class_def<CUIControlContainer>(L, "RemoveControlByID", &CUIControlContainer::RemoveControlByID);
+  class_def<CUIControlContainer>(L, "RemoveControlByIndex", &CUIControlContainer::RemoveControlByIndex);
+  class_def<CUIControlContainer>(L, "RemoveAllControl", &CUIControlContainer::RemoveAllControl);
+  class_def<CUIControlContainer>(L, "GetSubControl", &CUIControlContainer::GetSubControl);
+  bind_control_type<CUIControl, CUIControlContainer, kTypeContainer>();
+  // The remaining control classes register here, in this order, as they are built:
+  // "LuaStatic", "LuaButton", "LuaCheckBox", "LuaRadioButton", "LuaProgressBar", "LuaList",
+  // "LuaEdit", "LuaComboBox", "LuaTabCtrl", "LuaRichEdit".
+}
+
+}  // namespace
+
+void RegisterScriptClasses(lua_State* L) {
+  RegisterBuilder(L);
+  RegisterTimers(L);
+  RegisterHostWnd(L);
+  RegisterControl(L);
+}
+
+}  // namespace ZOV

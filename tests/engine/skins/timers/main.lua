@@ -1,0 +1,34 @@
+-- Repeating and one-shot timers, killed from their own callbacks.
+local failures = 0
+function expect(ok, what)
+  if not ok then
+    failures = failures + 1
+    _ALERT("failed: " .. what)
+  end
+end
+
+function main()
+  local ticks, own = 0, nil
+  local repeating
+  repeating = g_TimerMgr:SetTimer(function(id)
+    ticks = ticks + 1
+    own = id
+    if ticks == 3 then expect(g_TimerMgr:KillTimer(id) ~= 0, "a repeating timer stops itself") end
+  end, 10)
+  local failing = g_TimerMgr:SetTimer(function() local x = nil; return x.boom end, 10)
+  local once
+  once = g_TimerMgr:SetTimeout(function(...)
+    onceRan = true
+    expect(g_TimerMgr:KillTimer(once) == 0, "a fired one-shot timer is already gone")
+  end, 30)
+  g_TimerMgr:SetTimeout(function()
+    expect(g_TimerMgr:KillTimer(failing) ~= 0, "a failing timer keeps running until killed")
+    g_UIMgr:Exit()
+  end, 200)
+  g_UIMgr:RunMessageLoop()
+  expect(ticks == 3, "three ticks, got " .. ticks)
+  expect(own == repeating, "the callback receives its own id")
+  expect(onceRan, "the one-shot ran")
+  expect(g_TimerMgr:KillTimer(12345) == 0, "unknown id")
+  if failures == 0 then print("done") end
+end

@@ -1,0 +1,1 @@
+resource_saw_window = g_UIMgr:GetWindow("main") ~= nil
