@@ -4,6 +4,11 @@ function main()
   g_GuiAdbLogic:AttachListener(function(name, a, b)
     if name == "BringToTop" then
       g_GuiAdbLogic:Call("ShellNotify", {timeout = 3000, title = "Quillon", info = "Quillon is running."})
+    elseif name == "StateSync" and a == 3 then
+      -- The phone asks for the sound (its play button).
+      g_GuiAdbLogic:Call("StartCapture", 0)
+    elseif name == "StateSync" and a == 2 then
+      g_GuiAdbLogic:Call("StopCapture", 0)
     end
   end)
   g_GuiAdbLogic:Call("Init")

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds Quillon and runs it under Wine (inside a virtual X display when there is none).
 #
-#   tools/run.sh                 in a private network namespace of its own: nothing it sends
-#                                (phone discovery broadcasts) leaves this machine
+#   tools/run.sh                 in a private network namespace of its own, with a simulated
+#                                phone in a second one (tests/peers/phone_double.py): the phone
+#                                announces itself, links, asks for the sound and prints what it
+#                                received. Nothing leaves this machine. The sound is a 440 Hz
+#                                test tone (SHARE_CAPTURE_SOURCE; Wine has no loopback capture)
 #   tools/run.sh --lan           on this machine's real network, to reach a real phone
 #   tools/run.sh --screenshot F [--after S]
 #                                take a screenshot into F after S seconds (default 5), then end
@@ -15,7 +18,7 @@ while [ $# -gt 0 ]; do
     --lan) lan=1 ;;
     --screenshot) shot=$(realpath -m "$2"); shift ;;
     --after) after=$2; shift ;;
-    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 64 ;;
   esac
   shift
@@ -31,10 +34,12 @@ prefix="$root/build/wine-run"
 [ -f "$prefix/.quillon-ready" ] || wine_prefix_copy "$prefix"
 export WINEPREFIX=$prefix
 
-ns=""
+ns="" phone_ns="" phone_pid=""
 cleanup() {
+  [ -n "$phone_pid" ] && kill "$phone_pid" 2>/dev/null || true
   WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
   [ -n "$ns" ] && ip netns del "$ns" 2>/dev/null || true
+  [ -n "$phone_ns" ] && ip netns del "$phone_ns" 2>/dev/null || true
   xvfb_stop
 }
 trap cleanup EXIT
@@ -55,8 +60,22 @@ run_program() {
 if [ "$lan" = 1 ]; then
   run_program env
 else
-  ns="quillon-run-$$"
+  # Two namespaces joined by one veth pair: "pc" (10.77.0.1) and "phone" (10.77.0.2). The
+  # default route inside each goes over the pair, so broadcasts reach the other side only.
+  ns="quillon-run-$$" phone_ns="quillon-phone-$$"
   ip netns add "$ns"
-  ip -n "$ns" link set lo up
-  run_program ip netns exec "$ns" env
+  ip netns add "$phone_ns"
+  ip link add "qrun$$a" netns "$ns" type veth peer name "qrun$$b" netns "$phone_ns"
+  for side in "$ns qrun$$a 10.77.0.1" "$phone_ns qrun$$b 10.77.0.2"; do
+    set -- $side
+    ip -n "$1" link set lo up
+    ip -n "$1" addr add "$3/24" dev "$2"
+    ip -n "$1" link set "$2" up
+    ip -n "$1" route add default dev "$2"
+  done
+  # The phone presses play (state 3) once linked and reports the sound after 20 s.
+  ip netns exec "$phone_ns" python3 "$root/tests/peers/phone_double.py" --bind 10.77.0.2 \
+    --state-sync 3 --state-delay 2 --start-delay 3 --duration 25 </dev/null &
+  phone_pid=$!
+  run_program ip netns exec "$ns" env SHARE_CAPTURE_SOURCE="${SHARE_CAPTURE_SOURCE:-tone:440}"
 fi

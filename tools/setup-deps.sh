@@ -8,6 +8,8 @@ PACKAGES=(
   wine wine32:i386 xvfb xauth x11-utils imagemagick xdotool fonts-wqy-microhei
   libz-mingw-w64-dev librapidxml-dev googletest
   cmake ninja-build dpkg-dev python3 iproute2 zip unzip
+  libopus0  # the phone double decodes the audio with it (ctypes)
+  adb
 )
 
 missing=()

@@ -12,6 +12,27 @@
 #endif
 
 // Device notices, called from the library's own threads; slots in this order.
+//
+// The library watches the adb server (127.0.0.1:5037). A device that appears is reported with
+// OnDeviceInsert (its serial, and its model as the description when the server knows it, else
+// the serial), followed by OnDeviceReady with its state; every later change of state gives
+// OnDeviceReady again, and a device that goes away (or a lost server) gives OnDeviceRemove.
+// OnDeviceReady's status:
+//   0  device: usable; from now on commands go to this device (the last one reported ready)
+//   1  unauthorized: the phone has not accepted this computer's key yet
+//   2  offline: attached but not answering
+//   3  connecting or authorizing: not usable yet, a further notice follows
+//   4  no permissions: the system denies access to the USB device
+//   5  any other mode (recovery, bootloader, sideload, rescue, host, unknown)
+//
+// Int results of the commands: 0 success, and
+//  -1  no device ready, the library is closed, or an argument is missing
+//  -2  no adb server answers
+//  -3  the server refused the request (device gone, offline, bad forward, ...)
+//  -4  the local file cannot be read (or the path cannot be converted)
+//  -5  the connection broke or a time limit passed
+//  -6  the device refused (a push the phone would not store, an install that failed)
+// Every call may run on any thread, several at once and from inside the callbacks.
 class IKELPEventHandler {
  public:
   virtual void OnDeviceInsert(const wchar_t* serial, const char* description) = 0;

@@ -4,6 +4,8 @@
 #include <lua.hpp>
 #include <new>
 
+#include "ExtensionTable.h"
+#include "LinkTable.h"
 #include "share.h"
 
 CGuiAdbLogic* CGuiAdbLogic::Instance() {
@@ -74,37 +76,32 @@ ScriptValue CGuiAdbLogic::CallOperation(const std::string& name, const ScriptVal
 int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
   // The hidden message-only window receives events posted from worker threads.
   Create(HWND_MESSAGE);
+  BuildExtensionTable(m_extensions);
   if (!m_taskQueue) {
     m_taskQueue = new (std::nothrow) ShareLib::CTaskQueueThread();
     if (m_taskQueue) m_taskQueue->Create();
   }
-  m_kelp.Init(nullptr);
+  m_server.Start(this, -1);
+  m_kelp.Init(this);
+  m_finder.Start(this);
   ::CoInitialize(nullptr);
   AddTrayIcon();
+  StartAddressWatch();
   return 0;
 }
 
 int CGuiAdbLogic::OnUninit(ScriptValue, ScriptValue, ScriptValue&) {
   DeleteTrayIcon();
+  m_quillon.Stop();
   m_addrWatchRunning = false;
+  m_finder.Stop();
   m_kelp.close();
+  m_server.Stop();
+  CLinkTable::Instance().Clear();
   return 0;
 }
-
-int CGuiAdbLogic::OnHandleDropFiles(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
 
 int CGuiAdbLogic::OnNothing(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
-
-int CGuiAdbLogic::OnDeleteRecord(ScriptValue, ScriptValue, ScriptValue& result) {
-  result = ScriptValue(1);
-  return 0;
-}
-
-int CGuiAdbLogic::OnGetTaskRecords(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
-
-int CGuiAdbLogic::OnStartCapture(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
-
-int CGuiAdbLogic::OnStopCapture(ScriptValue, ScriptValue, ScriptValue&) { return 0; }
 
 int CGuiAdbLogic::OnSendMsg(ScriptValue a, ScriptValue, ScriptValue&) {
   (void)a.AsString();

@@ -5,11 +5,20 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <map>
 #include <string>
 
+#include "AddressWatch.h"
+#include "DeviceKey.h"
+#include "IOCPServer.h"
+#include "LanFinder.h"
+#include "LinkCallbacks.h"
 #include "LuaListenerImpl.h"
+#include "PortForwarder.h"
+#include "Quillon.h"
 #include "ScriptValue.h"
+#include "TaskListener.h"
 #include "WindowImpl.h"
 #include "kelp.h"
 
@@ -21,7 +30,12 @@ class CTaskQueueThread;
 const UINT WM_TRAY_CALLBACK = 0x1B70;
 const UINT WM_TRAY_COMMAND = 0x1B71;
 
-class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>, public LuaListenerImpl<CGuiAdbLogic> {
+class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
+                     public LuaListenerImpl<CGuiAdbLogic>,
+                     public IKELPEventHandler,
+                     public ITaskListener,
+                     public IFoundCallback,
+                     public IIOCPCallback {
  public:
   // The process's bridge, created on first use on the calling (UI) thread; null when the
   // allocation failed. Deleted by the entry point at shutdown.
@@ -43,6 +57,26 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>, public LuaListenerImpl<CG
   // The notification-area icon's record; cbSize 0 until the icon was first added.
   const NOTIFYICONDATAW& TrayRecord() const { return m_tray; }
 
+  // IKELPEventHandler (GuiAdbLogicDevice.cpp): on the device bridge library's threads.
+  void OnDeviceInsert(const wchar_t* serial, const char* description) override;
+  void OnDeviceRemove(uint32_t reserved) override;
+  void OnDeviceReady(const char* deviceId, int status) override;
+  void OnPushProgress(const char* file, int done, int total) override;
+  // ITaskListener (GuiAdbLogicTasks.cpp): on the task queue thread.
+  void OnTaskEvent(int actionType, int status, int reserved, int recordId) override;
+
+  // The current device key (a copy); empty when no device is known.
+  std::string DeviceKey() const { return m_deviceKey.Get(); }
+  bool UsbLinked() const { return m_usbLinked; }
+
+  // IFoundCallback and IIOCPCallback (GuiAdbLogicLink.cpp): run on discovery and completion
+  // threads; events they raise are posted to the UI thread.
+  void OnFound(SOCKET s, uint32_t address, uint16_t port) override;
+  void OnAdd(SOCKET s) override;
+  void OnReceived(SOCKET s, const unsigned char* data, int length) override;
+  bool OnClosed(SOCKET s) override;
+  void OnAborted(SOCKET s) override;
+
  private:
   typedef int (CGuiAdbLogic::*Operation)(ScriptValue a, ScriptValue b, ScriptValue& result);
 
@@ -62,14 +96,26 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>, public LuaListenerImpl<CG
   void OnTrayCallback(LPARAM mouseMessage);
   void OnTrayCommand(WPARAM command);
 
+  void LinkUsbDevice(const char* deviceId);
+
+  friend class CBridgeLinkHost;
+  void StartAddressWatch();
+  static void RefreshDiscovery(void* bridge);
+
   CKelpCommand m_kelp;
   ShareLib::CTaskQueueThread* m_taskQueue = nullptr;  // owned
-  std::string m_deviceKey;
+  CDeviceKey m_deviceKey;  // written on the library's threads, read on the UI thread
   std::map<std::string, int> m_extensions;
   std::map<std::string, Operation> m_operations;
-  bool m_usbLinked = false;
+  CLanFinder m_finder;
+  CIOCPServer m_server;
+  CQuillon m_quillon;
+  CKelpForwarder m_forwarder{&m_kelp};  // the phone links' way to ADB forwards
+  std::atomic<bool> m_usbLinked{false};  // written on the library's threads
   NOTIFYICONDATAW m_tray = {};  // UI thread only
-  bool m_addrWatchRunning = false;
+  std::atomic<bool> m_addrWatchRunning{false};  // any thread
+  // Declared last: destroyed first, its thread refreshes m_finder.
+  CAddressWatch m_addrWatch{&m_addrWatchRunning, &CGuiAdbLogic::RefreshDiscovery, this};
 };
 
 // Pushes the bridge as a full userdata of class "GuiAdbLogic" (nil for a null bridge).

@@ -1,12 +1,52 @@
 // Audio capture: the program runs Start on a thread of its own and ends it with Stop.
 #include "AudioCaptureImpl.h"
 
+#include <mmreg.h>
+
 namespace ShareLib {
+
+namespace {
+
+// The record slot 3 receives: WAVEFORMATEX-shaped, so the sample rate is the 32-bit word at
+// offset 4. The tag names the Opus blocks the stream carries.
+WAVEFORMATEX OpusStreamFormat() {
+  WAVEFORMATEX f = {};
+  f.wFormatTag = 0x704F;  // "Op"
+  f.nChannels = kCaptureChannels;
+  f.nSamplesPerSec = kCaptureRate;
+  f.nAvgBytesPerSec = kOpusBitrate / 8;
+  f.nBlockAlign = 0;  // variable-size blocks
+  f.wBitsPerSample = 16;
+  f.cbSize = 0;
+  return f;
+}
+
+}  // namespace
 
 void CAudioCapture::Impl::Run() {
   InterlockedExchange(&capturing, 1);
+  COpusEncoder encoder;
+  std::unique_ptr<ICaptureSource> source;
+  if (encoder.Open()) source = OpenConfiguredSource();
+  if (source) Stream(*source, encoder);
   WaitForSingleObject(stop.get(), INFINITE);
   InterlockedExchange(&capturing, 0);
+}
+
+void CAudioCapture::Impl::Stream(ICaptureSource& source, COpusEncoder& encoder) {
+  WAVEFORMATEX format = OpusStreamFormat();
+  callback->OnFormat(&format);
+  PcmFrame frame;
+  unsigned char block[2 + kMaxPacket];
+  while (WaitForSingleObject(stop.get(), 0) != WAIT_OBJECT_0) {
+    if (!source.Read(&frame, stop.get())) break;
+    int n = encoder.Encode(frame, block + 2, kMaxPacket);
+    if (n <= 0) continue;
+    block[0] = (unsigned char)n;
+    block[1] = (unsigned char)(n >> 8);
+    callback->OnData(block, n + 2);
+  }
+  callback->OnCaptureStopped();
 }
 
 CAudioCapture::CAudioCapture() : m_impl(nullptr) {
@@ -39,6 +79,7 @@ void CAudioCapture::Start() {
   try {
     m_impl->Run();
   } catch (...) {
+    InterlockedExchange(&m_impl->capturing, 0);
   }
   if (InterlockedDecrement(&m_impl->starts) == 0) SetEvent(m_impl->idle.get());
 }

@@ -1,12 +1,69 @@
-// State of CAudioCapture. For now the capture produces no data: Start only waits for Stop.
-// The real source (WASAPI loopback and the Opus encoder) belongs here, run by Start's thread.
+// State of CAudioCapture and the pieces of its capture loop.
+//
+// The loop (run by Start's thread): find the Opus encoder in the host program, open the sound
+// source, report the stream's format (slot 3), then encode every 10 ms of 48 kHz stereo and
+// hand each packet to slot 4 as one block: a 2-byte little-endian length, then the packet, so
+// that the phone can split a TCP stream of blocks as well as datagrams.
+//
+// The source is chosen by the environment variable SHARE_CAPTURE_SOURCE, read only here:
+//   unset or "loopback"  what the PC plays (WASAPI loopback of the default render device)
+//   "device"             the default capture device (under Wine with PulseAudio: a monitor)
+//   "tone:<hz>[:<dbfs>]" a generated sine tone, paced in real time
+//   "none"               no sound: Start only waits for Stop
+// Without a codec in the host or a working source, Start waits for Stop and reports nothing.
 #pragma once
 
 #include "share.h"
 
 #include <ScopedWin.h>
 
+#include <memory>
+#include <string>
+
 namespace ShareLib {
+
+const int kCaptureRate = 48000;
+const int kCaptureChannels = 2;
+const int kFrameSamples = 480;  // 10 ms per channel
+const int kOpusBitrate = 128000;
+const int kMaxPacket = 1500;
+
+// One 10 ms frame of interleaved stereo float samples in [-1, 1].
+struct PcmFrame {
+  float samples[kFrameSamples * kCaptureChannels];
+};
+
+// A sound source. Read blocks until one frame is ready or stop is signalled (then false).
+class ICaptureSource {
+ public:
+  virtual ~ICaptureSource() {}
+  virtual bool Read(PcmFrame* frame, HANDLE stop) = 0;
+};
+
+std::unique_ptr<ICaptureSource> MakeToneSource(double hz, double dbfs);
+// loopback: the default render device's loopback; else the default capture device. Null when
+// the platform has no such device or stream.
+std::unique_ptr<ICaptureSource> MakeWasapiSource(bool loopback);
+// Parses SHARE_CAPTURE_SOURCE and opens that source; null for "none" or a failed open.
+std::unique_ptr<ICaptureSource> OpenConfiguredSource();
+
+// The Opus encoder entry points, looked up by name in the host program (which exports them).
+class COpusEncoder {
+ public:
+  COpusEncoder();
+  ~COpusEncoder();
+  COpusEncoder(const COpusEncoder&) = delete;
+  COpusEncoder& operator=(const COpusEncoder&) = delete;
+  // False when the host exports no codec or the encoder cannot be made.
+  bool Open();
+  // One frame into a packet; its length, or 0 or less on failure.
+  int Encode(const PcmFrame& frame, unsigned char* packet, int size);
+
+ private:
+  struct Api;
+  std::unique_ptr<Api> m_api;
+  void* m_encoder = nullptr;
+};
 
 struct CAudioCapture::Impl {
   ICaptureCallback* callback = nullptr;  // not owned; set by Initialize
@@ -18,8 +75,9 @@ struct CAudioCapture::Impl {
   volatile LONG capturing = 0;
   volatile LONG starts = 0;  // Start calls in progress
 
-  // Blocks until Stop; the capture loop goes here.
+  // Blocks until Stop: the capture loop.
   void Run();
+  void Stream(ICaptureSource& source, COpusEncoder& encoder);
 };
 
 }  // namespace ShareLib

@@ -1,4 +1,4 @@
-// The device bridge before its ADB client exists: every command fails cleanly.
+// The device bridge with no adb server to talk to: every command fails cleanly.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -48,12 +48,13 @@ TEST(KelpCommand, NullArgumentsAndCallsAfterClose) {
   EXPECT_NE(kelp.forward(14127, 14127), 0);
 }
 
-TEST(KelpCommand, IsSucceedOnlyForSuccessAtTheStart) {
+TEST(KelpCommand, IsSucceedForALineStartingWithSuccess) {
   CKelpCommand kelp;
   EXPECT_TRUE(kelp.isSucceed("Success"));
   EXPECT_TRUE(kelp.isSucceed("Success\r\n"));
   EXPECT_FALSE(kelp.isSucceed("Failure [INSTALL_FAILED_ALREADY_EXISTS]"));
-  EXPECT_FALSE(kelp.isSucceed("Performing Streamed Install\r\nSuccess\r\n"));
+  // Older package managers print "\tpkg: <path>" first.
+  EXPECT_TRUE(kelp.isSucceed("\tpkg: /data/local/tmp/app.apk\r\nSuccess\r\n"));
   EXPECT_FALSE(kelp.isSucceed("success"));
   EXPECT_FALSE(kelp.isSucceed(" Success"));
   EXPECT_FALSE(kelp.isSucceed("Succes"));

@@ -1,0 +1,21 @@
+// The install task: see InstallAppTask.h.
+#include "InstallAppTask.h"
+
+#include "TransferText.h"
+#include "kelp.h"
+
+CInstallAppTask::CInstallAppTask(ITaskListener* listener, int recordId, const std::wstring& localPath,
+                                 CKelpCommand* kelp)
+    : ActionTask(listener, kActionInstall, recordId), m_localPath(localPath), m_kelp(kelp) {}
+
+void CInstallAppTask::Run(uint32_t, uint32_t) {
+  if (!m_kelp) return;
+  std::string apk;
+  bool installed = false;
+  if (ToAnsiExact(m_localPath, apk)) {
+    std::string output;
+    int result = m_kelp->install(apk.c_str(), true, false, output);
+    installed = result == 0 || m_kelp->isSucceed(output);
+  }
+  Report(installed ? kTaskDone : kTaskFailed);
+}

@@ -1,0 +1,68 @@
+// CLanFinder: discovery on the local network. Listens for phones' announcements on UDP 9755
+// and connects to the control port they announce; listens on TCP 15548 for phones that connect
+// by themselves, and announces that port once per refresh to 255.255.255.255:9755. Every
+// connected control socket goes to the IFoundCallback.
+#pragma once
+
+#include <winsock2.h>
+#include <stdint.h>
+
+#include <ScopedWin.h>
+
+#include "LinkCallbacks.h"
+#include "ThreadGroup.h"
+
+class CLanFinder {
+ public:
+  static const uint16_t kDiscoveryPort = 9755;
+  static const uint16_t kListenPort = 15548;
+  static const int kListenBacklog = 32;
+  static const int kDatagramSize = 32;
+
+  CLanFinder();
+  ~CLanFinder();
+  CLanFinder(const CLanFinder&) = delete;
+  CLanFinder& operator=(const CLanFinder&) = delete;
+
+  // Stores the callback, then refreshes.
+  void Start(IFoundCallback* callback);
+  // Opens the sockets for the PC's current address, unless the address is unchanged or is the
+  // loopback. The sockets of an earlier refresh are closed first, so that the new ones can bind
+  // the fixed ports. Also run by the address-change watch.
+  void Refresh();
+  // Closes both sockets, clears the callback and waits (bounded) for the finder's threads.
+  void Stop();
+
+  uint32_t LocalAddress();  // network order; 0 before the first refresh
+  uint16_t ListenPort() const { return m_listenPort; }
+  // Opened sockets: for tests of the refresh rules.
+  bool HasDatagramSocket();
+  bool HasListenSocket();
+  // The address query; tests replace it to play an address change.
+  typedef bool (*AddressQuery)(uint32_t* address, uint32_t* mask);
+  void SetAddressQuery(AddressQuery query) { m_query = query; }
+
+ private:
+  static DWORD WINAPI DatagramProc(void* arg);
+  static DWORD WINAPI AcceptProc(void* arg);
+  static DWORD WINAPI AnnounceProc(void* arg);
+  static DWORD WINAPI ConnectProc(void* arg);
+  void DatagramLoop(SOCKET s);
+  void AcceptLoop(SOCKET s);
+  void Announce();
+  void ConnectToPeer();
+  IFoundCallback* Callback();
+  void CloseSockets();
+
+  volatile uint16_t m_listenPort;  // written by refresh, read by the announce thread
+  win::CriticalSection m_lock;     // guards every field below
+  SOCKET m_listenSocket = INVALID_SOCKET;    // owned
+  SOCKET m_datagramSocket = INVALID_SOCKET;  // owned
+  uint32_t m_localAddress = 0;               // the address the sockets were opened for
+  uint32_t m_netmask = 0xFFFFFFFFu;          // filled by the address query, not used further
+  uint32_t m_peerAddress = 0;                // last phone heard from or accepted
+  uint16_t m_peerPort = 0;                   // its announced control port
+  IFoundCallback* m_callback = nullptr;      // not owned
+  AddressQuery m_query;
+  CThreadGroup m_threads;  // datagram, accept, announce and connect threads
+};

@@ -1,0 +1,83 @@
+// Reactions of the program to control messages, closed and aborted control sockets, and
+// sockets found by discovery:
+//   0x0101 leave      stop streaming; the socket leaves the table (closed once); "Disconnect";
+//                     the address watch starts again unless it runs
+//   0x0110 confirmed  the USB socket is confirmed; "Connected"
+//   0x0112 state      "StateSync" with the phone's value
+//   closed            "Disconnect" unless the link keeps a confirmed USB and a Wi-Fi socket;
+//                     then as aborted
+//   aborted           the socket leaves the table; a USB socket is forwarded and reconnected
+//   found             keep-alive; the address watch stops; filed as Wi-Fi; added to the server
+#include "LinkReactions.h"
+
+#include "ControlFrame.h"
+#include "LinkTable.h"
+#include "PortForwarder.h"
+#include "share.h"
+
+void CLinkReactions::OnReceived(SOCKET s, const unsigned char* data, int length) {
+  phonelink::ControlMessage m = phonelink::ParseControlRead(data, length);
+  switch (m.kind) {
+    case phonelink::ControlMessage::Leave:
+      m_host.StopStreaming();
+      // The table closes the socket; when no link held it, it is closed here, once.
+      if (!m_table.RemoveSocket(s)) {
+        SOCKET own = s;
+        ShareLib::CloseSocket(own);
+      }
+      m_host.RaiseEvent("Disconnect", 0);
+      m_host.StartAddressWatch();
+      break;
+    case phonelink::ControlMessage::UsbConfirmed:
+      m_table.ConfirmUsb(s);
+      m_host.RaiseEvent("Connected", 0);
+      break;
+    case phonelink::ControlMessage::StateSync:
+      m_host.RaiseEvent("StateSync", (int)m.value);
+      break;
+    default:
+      break;
+  }
+}
+
+bool CLinkReactions::OnClosed(SOCKET s) {
+  LinkSnapshot snap = m_table.Snapshot(s);
+  if (!(snap.found && snap.usbValid && snap.usbConfirmed && snap.wifiValid))
+    m_host.RaiseEvent("Disconnect", 0);
+  return DropAndReconnect(s);
+}
+
+void CLinkReactions::OnAborted(SOCKET s) { DropAndReconnect(s); }
+
+bool CLinkReactions::DropAndReconnect(SOCKET s) {
+  LinkSnapshot snap = m_table.Snapshot(s);
+  if (!snap.found) return false;
+  m_table.RemoveSocket(s);
+  if (snap.socketIsUsb) {
+    SOCKET fresh = m_host.ReconnectUsb();
+    if (fresh != INVALID_SOCKET) {
+      m_host.AddToServer(fresh);
+      m_table.Attach(fresh, m_host.Forwarder(), true);
+    }
+  }
+  return true;
+}
+
+void CLinkReactions::OnFound(SOCKET s, uint32_t, uint16_t) {
+  ShareLib::SetKeepAlive(s, kKeepAliveIdleMs, kKeepAliveIntervalMs);
+  m_host.StopAddressWatch();
+  m_table.Attach(s, m_host.Forwarder(), false);
+  m_host.AddToServer(s);
+}
+
+SOCKET ConnectUsbControl(IPortForwarder* forwarder) {
+  if (!forwarder || forwarder->Forward(CLinkReactions::kUsbControlPort, CLinkReactions::kUsbControlPort) != 0)
+    return INVALID_SOCKET;
+  SOCKET s = ShareLib::TCPSocket(false);
+  if (s == INVALID_SOCKET) return s;
+  if (!ShareLib::TCPConnect(s, htonl(INADDR_LOOPBACK), CLinkReactions::kUsbControlPort)) {
+    ShareLib::CloseSocket(s);
+    return INVALID_SOCKET;
+  }
+  return s;
+}

@@ -1,0 +1,113 @@
+// A phone's control sockets and audio channels.
+#include "PhoneLink.h"
+
+#include "Channel.h"
+#include "ChannelRenter.h"
+#include "ControlFrame.h"
+#include "share.h"
+
+CPhoneLink::CPhoneLink(IPortForwarder* forwarder) : m_forwarder(forwarder) {}
+
+CPhoneLink::~CPhoneLink() {
+  DropAllChannels();
+  ShareLib::CloseSocket(m_wifi);
+  ShareLib::CloseSocket(m_usb);
+}
+
+bool CPhoneLink::IsUp() const {
+  return (m_usb != INVALID_SOCKET && m_usbConfirmed) || m_wifi != INVALID_SOCKET;
+}
+
+int CPhoneLink::Send(uint16_t type, const void* payload, size_t length) {
+  std::vector<unsigned char> frame;
+  try {
+    frame = phonelink::BuildFrame(type, payload, length);
+  } catch (...) {
+    return 0;
+  }
+  SOCKET s = (m_usb != INVALID_SOCKET && m_usbConfirmed) ? m_usb : m_wifi;
+  // Not retried: a short write leaves a cut frame; the error is fetched for diagnostics only.
+  int n = ShareLib::TCPSend(s, frame.data(), (int)frame.size());
+  if (n <= 0) (void)ShareLib::GetNetError();
+  return n;
+}
+
+void CPhoneLink::AttachUsb(SOCKET s) {
+  // A socket this one replaces stays open and in the completion server, which closes it
+  // when its peer does.
+  m_usb = s;
+  m_usbConfirmed = false;
+  win::ScopedLock hold(m_lock);
+  for (auto& entry : m_channels) entry.second.first->ConnectStreamPath();
+}
+
+void CPhoneLink::AttachWifi(SOCKET s) {
+  m_wifi = s;
+  // A channel made without an address keeps none: reopening needs the address it was made with.
+  win::ScopedLock hold(m_lock);
+  for (auto& entry : m_channels) entry.second.first->OpenDatagramPath();
+}
+
+bool CPhoneLink::RemoveSocket(SOCKET s) {
+  bool held = false;
+  if (s != INVALID_SOCKET && s == m_usb) {
+    ShareLib::CloseSocket(m_usb);
+    m_usbConfirmed = false;
+    held = true;
+  } else if (s != INVALID_SOCKET && s == m_wifi) {
+    ShareLib::CloseSocket(m_wifi);
+    held = true;
+  }
+  if (held) {
+    win::ScopedLock hold(m_lock);
+    for (auto& entry : m_channels) entry.second.first->CloseStreamSocket();
+  }
+  if (!IsUp()) DropAllChannels();
+  return held;
+}
+
+CChannel* CPhoneLink::ChannelForPort(uint16_t port, CChannelRenter* renter) {
+  {
+    win::ScopedLock hold(m_lock);
+    auto it = m_channels.find(port);
+    if (it != m_channels.end()) return it->second.first.get();
+  }
+  uint32_t address = m_wifi != INVALID_SOCKET ? ShareLib::GetSocketRemoteIP(m_wifi) : 0xFFFFFFFFu;
+  std::unique_ptr<CChannel> channel;
+  try {
+    channel.reset(new CChannel(address, m_forwarder));
+  } catch (...) {
+    return nullptr;
+  }
+  channel->Open(port);
+  CChannel* raw = channel.get();
+  win::ScopedLock hold(m_lock);
+  try {
+    m_channels[port] = ChannelEntry(std::move(channel), renter);
+  } catch (...) {
+    return nullptr;
+  }
+  return raw;
+}
+
+void CPhoneLink::DropAllChannels() {
+  win::ScopedLock hold(m_lock);
+  for (auto& entry : m_channels) {
+    if (entry.second.second) entry.second.second->Remove(entry.second.first.get());
+    entry.second.first.reset();
+  }
+  m_channels.clear();
+}
+
+void CPhoneLink::End() {
+  Send(phonelink::kMsgLeave, nullptr, 0);
+  DropAllChannels();
+  ShareLib::CloseSocket(m_wifi);
+  ShareLib::CloseSocket(m_usb);
+  m_usbConfirmed = false;
+}
+
+size_t CPhoneLink::ChannelCount() {
+  win::ScopedLock hold(m_lock);
+  return m_channels.size();
+}

@@ -1,0 +1,84 @@
+// Sound sources of the capture: the configured choice and the generated tone.
+#include "AudioCaptureImpl.h"
+
+#include <math.h>
+#include <stdlib.h>
+
+namespace ShareLib {
+
+namespace {
+
+// A sine tone on both channels, one frame per 10 ms of real time.
+class ToneSource : public ICaptureSource {
+ public:
+  ToneSource(double hz, double dbfs) : m_step(2.0 * 3.14159265358979 * hz / kCaptureRate), m_gain(pow(10.0, dbfs / 20.0)) {
+    QueryPerformanceFrequency(&m_freq);
+    QueryPerformanceCounter(&m_start);
+  }
+
+  bool Read(PcmFrame* frame, HANDLE stop) override {
+    // Frame n is due at start + n * 10 ms: waiting for the due time, not a fixed pause, keeps
+    // the stream's rate exact whatever the encoding costs.
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    double due = (double)m_frames * kFrameSamples / kCaptureRate;
+    double elapsed = (double)(now.QuadPart - m_start.QuadPart) / m_freq.QuadPart;
+    if (due > elapsed && WaitForSingleObject(stop, (DWORD)((due - elapsed) * 1000.0)) == WAIT_OBJECT_0)
+      return false;
+    for (int i = 0; i < kFrameSamples; ++i) {
+      float v = (float)(m_gain * sin(m_phase));
+      m_phase += m_step;
+      if (m_phase > 2.0 * 3.14159265358979) m_phase -= 2.0 * 3.14159265358979;
+      frame->samples[2 * i] = v;
+      frame->samples[2 * i + 1] = v;
+    }
+    ++m_frames;
+    return true;
+  }
+
+ private:
+  double m_step;
+  double m_gain;
+  double m_phase = 0;
+  long long m_frames = 0;
+  LARGE_INTEGER m_freq, m_start;
+};
+
+std::string ReadSetting() {
+  wchar_t value[256];
+  DWORD n = GetEnvironmentVariableW(L"SHARE_CAPTURE_SOURCE", value, 256);
+  if (n == 0 || n >= 256) return std::string();
+  std::string text;
+  for (DWORD i = 0; i < n; ++i) text += (char)(value[i] < 128 ? value[i] : '?');
+  return text;
+}
+
+}  // namespace
+
+std::unique_ptr<ICaptureSource> MakeToneSource(double hz, double dbfs) {
+  if (!(hz > 0 && hz < kCaptureRate / 2)) hz = 440;
+  if (!(dbfs <= 0 && dbfs > -120)) dbfs = -12;
+  try {
+    return std::unique_ptr<ICaptureSource>(new ToneSource(hz, dbfs));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<ICaptureSource> OpenConfiguredSource() {
+  std::string setting = ReadSetting();
+  if (setting == "none") return nullptr;
+  if (setting.compare(0, 4, "tone") == 0) {
+    double hz = 440, dbfs = -12;
+    const char* p = setting.c_str() + 4;
+    if (*p == ':') {
+      hz = strtod(p + 1, const_cast<char**>(&p));
+      if (*p == ':') dbfs = strtod(p + 1, nullptr);
+    }
+    return MakeToneSource(hz, dbfs);
+  }
+  if (setting == "device") return MakeWasapiSource(false);
+  return MakeWasapiSource(true);
+}
+
+}  // namespace ShareLib

@@ -1,0 +1,201 @@
+// The reactions to control messages, closed and aborted sockets and found sockets, driven
+// through a host double over a real link table and loopback sockets.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ControlFrame.h"
+#include "FakeForwarder.h"
+#include "LinkReactions.h"
+#include "LinkTable.h"
+#include "LoopbackPair.h"
+#include "PhoneLink.h"
+
+using namespace linktest;
+using namespace phonelink;
+
+namespace {
+
+struct HostDouble : ILinkHost {
+  std::vector<std::pair<std::string, int>> events;
+  int streamingStops = 0, watchStarts = 0, watchStops = 0;
+  std::vector<SOCKET> added;
+  FakeForwarder forwarder;
+  SOCKET reconnectWith = INVALID_SOCKET;
+  int reconnects = 0;
+  void RaiseEvent(const char* name, int a) override { events.emplace_back(name, a); }
+  void StopStreaming() override { ++streamingStops; }
+  void StartAddressWatch() override { ++watchStarts; }
+  void StopAddressWatch() override { ++watchStops; }
+  void AddToServer(SOCKET s) override { added.push_back(s); }
+  IPortForwarder* Forwarder() override { return &forwarder; }
+  SOCKET ReconnectUsb() override {
+    ++reconnects;
+    return reconnectWith;
+  }
+};
+
+struct LinkReactionsTest : ::testing::Test {
+  CLinkTable table;
+  HostDouble host;
+  CLinkReactions reactions{table, host};
+  void TearDown() override { table.Clear(); }
+  void Receive(SOCKET s, const std::vector<unsigned char>& bytes) {
+    reactions.OnReceived(s, bytes.data(), (int)bytes.size());
+  }
+};
+
+}  // namespace
+
+TEST_F(LinkReactionsTest, StateSyncFromThePhoneIsAnEventWithItsValue) {
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  reactions.OnFound(s, 0, 0);
+  Receive(s, BuildValueFrame(kMsgStateSync, 7));
+  ASSERT_EQ(host.events.size(), 1u);
+  EXPECT_EQ(host.events[0].first, "StateSync");
+  EXPECT_EQ(host.events[0].second, 7);
+  closesocket(c);
+}
+
+TEST_F(LinkReactionsTest, FoundSocketIsKeptAliveFiledAndAdded) {
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  reactions.OnFound(s, 0, 0);
+  EXPECT_EQ(host.watchStops, 1);
+  ASSERT_EQ(host.added.size(), 1u);
+  EXPECT_EQ(host.added[0], s);
+  ASSERT_NE(table.CurrentLink(), nullptr);
+  EXPECT_EQ(table.CurrentLink()->WifiSocket(), s);
+  BOOL keepAlive = FALSE;
+  int len = sizeof(keepAlive);
+  getsockopt(s, SOL_SOCKET, SO_KEEPALIVE, (char*)&keepAlive, &len);
+  EXPECT_TRUE(keepAlive);
+  closesocket(c);
+}
+
+TEST_F(LinkReactionsTest, LeaveStopsStreamingClosesOnceAndRestartsTheWatch) {
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  reactions.OnFound(s, 0, 0);
+  Receive(s, BuildFrame(kMsgLeave, nullptr, 0));
+  EXPECT_EQ(host.streamingStops, 1);
+  EXPECT_TRUE(IsClosedHandle(s));
+  EXPECT_EQ(table.LinkCount(), 0u);
+  ASSERT_EQ(host.events.size(), 1u);
+  EXPECT_EQ(host.events[0].first, "Disconnect");
+  EXPECT_EQ(host.watchStarts, 1);
+  // The server then sees the closed socket: its reaction finds no link and closes nothing.
+  EXPECT_FALSE(reactions.OnClosed(s));
+  closesocket(c);
+}
+
+TEST_F(LinkReactionsTest, UsbConfirmationRaisesConnected) {
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  table.Attach(s, &host.forwarder, true);
+  Receive(s, BuildFrame(kMsgUsbConfirmed, nullptr, 0));
+  EXPECT_TRUE(table.CurrentLink()->UsbConfirmed());
+  ASSERT_EQ(host.events.size(), 1u);
+  EXPECT_EQ(host.events[0].first, "Connected");
+  closesocket(c);
+}
+
+TEST_F(LinkReactionsTest, TwoMessagesInOneReadActAsOne) {
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  reactions.OnFound(s, 0, 0);
+  std::vector<unsigned char> both = BuildValueFrame(kMsgStateSync, 4);
+  std::vector<unsigned char> leave = BuildFrame(kMsgLeave, nullptr, 0);
+  both.insert(both.end(), leave.begin(), leave.end());
+  Receive(s, both);
+  ASSERT_EQ(host.events.size(), 1u);
+  EXPECT_EQ(host.events[0].first, "StateSync");
+  EXPECT_EQ(table.LinkCount(), 1u);  // the leave was not acted on
+  closesocket(c);
+}
+
+TEST_F(LinkReactionsTest, BadReadsChangeNothing) {
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  reactions.OnFound(s, 0, 0);
+  std::vector<unsigned char> shortSync = BuildValueFrame(kMsgStateSync, 1);
+  shortSync.resize(10);
+  Receive(s, shortSync);
+  Receive(s, {0x01, 0x5A, 0x01});
+  srand(11);
+  for (int i = 0; i < 500; ++i) {
+    std::vector<unsigned char> junk(1 + rand() % 64);
+    for (auto& b : junk) b = (unsigned char)rand();
+    junk[4 % junk.size()] = 0x33;  // never a known type
+    Receive(s, junk);
+  }
+  EXPECT_TRUE(host.events.empty());
+  EXPECT_EQ(table.LinkCount(), 1u);
+  closesocket(c);
+}
+
+TEST_F(LinkReactionsTest, ClosedWifiSocketDisconnectsAndTheReactionClosedIt) {
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  reactions.OnFound(s, 0, 0);
+  EXPECT_TRUE(reactions.OnClosed(s));  // the table closed it: the server must not
+  EXPECT_TRUE(IsClosedHandle(s));
+  ASSERT_EQ(host.events.size(), 1u);
+  EXPECT_EQ(host.events[0].first, "Disconnect");
+  EXPECT_EQ(host.reconnects, 0);
+  closesocket(c);
+}
+
+TEST_F(LinkReactionsTest, ClosedWifiWithConfirmedUsbKeepsTheLinkQuiet) {
+  SOCKET cw, sw, cu, su;
+  ASSERT_TRUE(MakePair(&cw, &sw));
+  ASSERT_TRUE(MakePair(&cu, &su));
+  table.Attach(su, &host.forwarder, true);
+  table.ConfirmUsb(su);
+  reactions.OnFound(sw, 0, 0);
+  EXPECT_TRUE(reactions.OnClosed(sw));
+  EXPECT_TRUE(host.events.empty());
+  EXPECT_EQ(table.LinkCount(), 1u);
+  closesocket(cw);
+  closesocket(cu);
+}
+
+TEST_F(LinkReactionsTest, AbortedUsbLinkIsForwardedAndReconnected) {
+  SOCKET cu, su, cn, sn;
+  ASSERT_TRUE(MakePair(&cu, &su));
+  ASSERT_TRUE(MakePair(&cn, &sn));
+  table.Attach(su, &host.forwarder, true);
+  table.ConfirmUsb(su);
+  host.reconnectWith = sn;
+  reactions.OnAborted(su);
+  EXPECT_EQ(host.reconnects, 1);
+  EXPECT_TRUE(IsClosedHandle(su));
+  ASSERT_EQ(host.added.size(), 1u);
+  EXPECT_EQ(host.added[0], sn);
+  ASSERT_NE(table.CurrentLink(), nullptr);
+  EXPECT_EQ(table.CurrentLink()->UsbSocket(), sn);
+  EXPECT_FALSE(table.CurrentLink()->UsbConfirmed());
+  char id[4];
+  EXPECT_TRUE(ReadExactly(cn, id, 4));  // the new connection got the handshake
+  closesocket(cu);
+  closesocket(cn);
+}
+
+TEST_F(LinkReactionsTest, AbortedSocketWithoutLinkDoesNothing) {
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  reactions.OnAborted(s);
+  EXPECT_EQ(host.reconnects, 0);
+  EXPECT_FALSE(IsClosedHandle(s));
+  closesocket(s);
+  closesocket(c);
+}
+
+TEST(UsbReconnect, FailedForwardMakesNoSocket) {
+  FakeForwarder fwd;
+  fwd.result = 1;
+  EXPECT_EQ(ConnectUsbControl(&fwd), INVALID_SOCKET);
+  EXPECT_EQ(ConnectUsbControl(nullptr), INVALID_SOCKET);
+}

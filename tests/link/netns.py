@@ -1,0 +1,63 @@
+"""Private network namespaces for runs that broadcast: a "pc" and a "phone" namespace joined
+by one veth pair, with a default route over it inside each namespace only, so the limited
+broadcast 255.255.255.255 goes to the other namespace and nowhere else. Each Wine program runs
+with a wineserver and a prefix copy of its own inside its namespace."""
+import os
+import shutil
+import subprocess
+import time
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+PC_ADDR, PHONE_ADDR = "10.77.1.1", "10.77.1.2"
+
+
+def sh(*cmd, check=True, **kw):
+    return subprocess.run(list(cmd), check=check, stdin=subprocess.DEVNULL, **kw)
+
+
+class Namespaces:
+    def __init__(self, tag):
+        tag = f"{tag}{os.getpid() % 100000}"
+        self.pc, self.phone = f"qpc{tag}", f"qph{tag}"
+        self.veth_pc, self.veth_phone = f"vp{os.getpid() % 100000}a", f"vp{os.getpid() % 100000}b"
+        self.prefix = None
+
+    def __enter__(self):
+        sh("ip", "netns", "add", self.pc)
+        sh("ip", "netns", "add", self.phone)
+        sh("ip", "link", "add", self.veth_pc, "netns", self.pc, "type", "veth",
+           "peer", "name", self.veth_phone, "netns", self.phone)
+        for ns, dev, addr in ((self.pc, self.veth_pc, PC_ADDR), (self.phone, self.veth_phone, PHONE_ADDR)):
+            sh("ip", "-n", ns, "link", "set", "lo", "up")
+            sh("ip", "-n", ns, "addr", "add", f"{addr}/24", "dev", dev)
+            sh("ip", "-n", ns, "link", "set", dev, "up")
+            sh("ip", "-n", ns, "route", "add", "default", "dev", dev)
+        return self
+
+    def wine_prefix(self, build):
+        """A prefix copy for the pc namespace, its wineserver started there."""
+        self.prefix = os.path.join(build, f"wine-ns-{os.getpid()}")
+        sh("bash", "-c", f'source "{ROOT}/tools/wine-env.sh" >/dev/null; wine_prefix_copy "{self.prefix}"')
+        env = self.wine_env(build)
+        subprocess.Popen(["ip", "netns", "exec", self.pc, "wineserver", "-p"], env=env,
+                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        sh("ip", "netns", "exec", self.pc, "wine", "cmd", "/c", "exit", env=env,
+           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        return env
+
+    def wine_env(self, build):
+        env = dict(os.environ)
+        env.update(WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d",
+                   WINEPATH=os.path.join(build, "dist"))
+        return env
+
+    def __exit__(self, *exc):
+        if self.prefix:
+            env = dict(os.environ, WINEPREFIX=self.prefix)
+            sh("ip", "netns", "exec", self.pc, "wineserver", "-k", check=False, env=env,
+               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            time.sleep(0.5)
+            shutil.rmtree(self.prefix, ignore_errors=True)
+        for ns in (self.pc, self.phone):
+            sh("ip", "netns", "del", ns, check=False, stderr=subprocess.DEVNULL)

@@ -1,0 +1,363 @@
+#!/usr/bin/env python3
+"""A phone double: behaves like the phone app on the wire of the phone link.
+
+It announces its control port on UDP 9755 (2 bytes, little-endian), accepts the PC's control
+connection (or connects to the PC's port when it hears the PC's announcement, with --connect),
+checks the "pcid" handshake, answers 0x0110 when it plays the USB link (--usb), reads 0x0111 and
+0x0112, sends 0x0112 and 0x0101 when told, and listens for audio on port 14127 over TCP and UDP.
+Audio blocks are a 2-byte little-endian length and an Opus packet; TCP streams are split on
+those lengths. The blocks are decoded with libopus (ctypes) and the report gives blocks, bytes,
+gaps, the decoded signal's dominant frequency and level.
+
+Frames on the control socket: magic 0x00015A01, type (16 bits), payload length (16 bits),
+payload; all little-endian. Every wait has a bound; the run ends by itself after --duration.
+"""
+import argparse
+import ctypes
+import ctypes.util
+import json
+import math
+import os
+import random
+import socket
+import struct
+import sys
+import threading
+import time
+
+MAGIC = 0x00015A01
+LEAVE, USB_CONFIRMED, STREAM_FORMAT, STATE_SYNC = 0x0101, 0x0110, 0x0111, 0x0112
+DISCOVERY_PORT, PC_LISTEN_PORT, AUDIO_PORT = 9755, 15548, 14127
+
+
+def frame(kind, payload=b""):
+    return struct.pack("<IHH", MAGIC, kind, len(payload)) + payload
+
+
+class Decoder:
+    """Opus decoding through the host's libopus; absent library: blocks are only counted."""
+
+    def __init__(self):
+        name = ctypes.util.find_library("opus")
+        self.lib = ctypes.CDLL(name) if name else None
+        self.state = None
+        if self.lib:
+            self.lib.opus_decoder_create.restype = ctypes.c_void_p
+            self.lib.opus_decoder_create.argtypes = [ctypes.c_int, ctypes.c_int, ctypes.POINTER(ctypes.c_int)]
+            self.lib.opus_decode_float.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int,
+                                                   ctypes.POINTER(ctypes.c_float), ctypes.c_int, ctypes.c_int]
+            err = ctypes.c_int(0)
+            self.state = self.lib.opus_decoder_create(48000, 2, ctypes.byref(err))
+        self.pcm = (ctypes.c_float * (5760 * 2))()
+
+    def decode(self, packet):
+        if not self.state:
+            return None
+        n = self.lib.opus_decode_float(self.state, packet, len(packet), self.pcm, 5760, 0)
+        if n <= 0:
+            return None
+        return [self.pcm[2 * i] for i in range(n)]
+
+
+class Phone:
+    def __init__(self, args):
+        self.args = args
+        self.lock = threading.Lock()
+        self.stop = threading.Event()
+        self.t0 = time.monotonic()
+        self.decoder = Decoder()
+        self.report = {"handshake": False, "messages": [], "pc_announcements": [], "audio": {
+            "blocks": 0, "bytes": 0, "bad_blocks": 0, "gaps": 0, "transport": None,
+            "first_at": None, "last_at": None}, "decoder": bool(self.decoder.state), "errors": []}
+        self.samples = []
+        self.last_block_at = None
+        self.control = None
+
+    def now(self):
+        return round(time.monotonic() - self.t0, 3)
+
+    def log(self, text):
+        print(f"[phone {self.now():7.3f}] {text}", flush=True)
+
+    # ---- audio ----
+    def on_block(self, packet, transport):
+        t = time.monotonic()
+        with self.lock:
+            a = self.report["audio"]
+            a["blocks"] += 1
+            a["bytes"] += len(packet) + 2
+            a["transport"] = transport
+            if a["first_at"] is None:
+                a["first_at"] = self.now()
+                self.log(f"audio arrives over {transport}")
+            a["last_at"] = self.now()
+            if self.last_block_at is not None and t - self.last_block_at > 0.05:
+                a["gaps"] += 1  # more than five 10 ms blocks missing
+            self.last_block_at = t
+            pcm = self.decoder.decode(packet)
+            if pcm is None and self.decoder.state:
+                a["bad_blocks"] += 1
+            elif pcm:
+                self.samples.extend(pcm)
+                del self.samples[:-96000]  # keep the last 2 s
+
+    def udp_audio(self):
+        s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        s.bind((self.args.bind, AUDIO_PORT))
+        s.settimeout(0.2)
+        while not self.stop.is_set():
+            try:
+                data = s.recv(65536)
+            except socket.timeout:
+                continue
+            if len(data) >= 2 and struct.unpack_from("<H", data)[0] == len(data) - 2:
+                self.on_block(data[2:], "udp")
+            else:
+                with self.lock:
+                    self.report["audio"]["bad_blocks"] += 1
+        s.close()
+
+    def tcp_audio(self):
+        ls = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        ls.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        ls.bind((self.args.bind, AUDIO_PORT))
+        ls.listen(4)
+        ls.settimeout(0.2)
+        while not self.stop.is_set():
+            try:
+                c, _ = ls.accept()
+            except socket.timeout:
+                continue
+            threading.Thread(target=self.tcp_audio_reader, args=(c,), daemon=True).start()
+        ls.close()
+
+    def tcp_audio_reader(self, c):
+        c.settimeout(0.2)
+        buf = b""
+        while not self.stop.is_set():
+            try:
+                data = c.recv(65536)
+            except socket.timeout:
+                continue
+            except OSError:
+                break
+            if not data:
+                break
+            buf += data
+            while len(buf) >= 2:
+                n = struct.unpack_from("<H", buf)[0]
+                if len(buf) < 2 + n:
+                    break
+                self.on_block(buf[2:2 + n], "tcp")
+                buf = buf[2 + n:]
+        c.close()
+
+    # ---- control ----
+    def send(self, kind, payload=b""):
+        try:
+            self.control.sendall(frame(kind, payload))
+            self.log(f"sent 0x{kind:04x} {payload.hex()}")
+        except OSError as e:
+            self.report["errors"].append(f"send: {e}")
+
+    def serve_control(self, c):
+        c.settimeout(0.2)
+        buf = b""
+        deadline = time.monotonic() + 5
+        while len(buf) < 4 and time.monotonic() < deadline and not self.stop.is_set():
+            try:
+                data = c.recv(4 - len(buf))
+            except socket.timeout:
+                continue
+            if not data:
+                break
+            buf += data
+        if buf != b"pcid":
+            self.log(f"no handshake: {buf!r}")
+            c.close()
+            return
+        self.report["handshake"] = True
+        self.control = c
+        self.log("handshake pcid")
+        if self.args.usb:
+            self.send(USB_CONFIRMED)
+        if self.args.state_sync is not None:
+            time.sleep(self.args.state_delay)
+            self.send(STATE_SYNC, struct.pack("<I", self.args.state_sync))
+        buf = b""
+        while not self.stop.is_set():
+            try:
+                data = c.recv(4096)
+            except socket.timeout:
+                continue
+            except OSError:
+                break
+            if not data:
+                self.log("the PC closed the control connection")
+                break
+            buf += data
+            while len(buf) >= 8:
+                magic, kind, length = struct.unpack_from("<IHH", buf)
+                if magic != MAGIC:
+                    self.report["errors"].append(f"bad magic {magic:#x}")
+                    buf = b""
+                    break
+                if len(buf) < 8 + length:
+                    break
+                payload = buf[8:8 + length]
+                buf = buf[8 + length:]
+                value = struct.unpack("<I", payload)[0] if length == 4 else None
+                self.report["messages"].append({"type": kind, "value": value, "at": self.now(),
+                                                "audio_blocks": self.report["audio"]["blocks"]})
+                self.log(f"got 0x{kind:04x} {value}")
+                if kind == STATE_SYNC and value == 2 and self.args.leave_after_stop is not None:
+                    threading.Thread(target=self.leave_later, daemon=True).start()
+        try:
+            c.close()
+        except OSError:
+            pass
+
+    def leave_later(self):
+        time.sleep(self.args.leave_after_stop)
+        with self.lock:
+            self.report["audio_blocks_at_leave"] = self.report["audio"]["blocks"]
+        self.send(LEAVE)
+
+    def control_listener(self):
+        ls = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        ls.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        ls.bind((self.args.bind, self.args.control_port))
+        ls.listen(4)
+        ls.settimeout(0.2)
+        while not self.stop.is_set():
+            try:
+                c, peer = ls.accept()
+            except socket.timeout:
+                continue
+            self.log(f"control connection from {peer[0]}")
+            threading.Thread(target=self.serve_control, args=(c,), daemon=True).start()
+        ls.close()
+
+    def discovery(self):
+        s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
+        s.bind(("0.0.0.0", DISCOVERY_PORT))
+        s.settimeout(0.2)
+        while not self.stop.is_set():
+            try:
+                data, peer = s.recvfrom(64)
+            except socket.timeout:
+                continue
+            if peer[0] == self.args.bind or len(data) < 2:
+                continue
+            port = struct.unpack_from("<H", data)[0]
+            self.report["pc_announcements"].append({"from": peer[0], "port": port, "at": self.now()})
+            self.log(f"PC {peer[0]} announces port {port}")
+            if self.args.connect and self.control is None:
+                c = socket.create_connection((peer[0], port), timeout=3)
+                threading.Thread(target=self.serve_control, args=(c,), daemon=True).start()
+        s.close()
+
+    # ---- bad input, before the real link ----
+    def bad_input(self):
+        pc = self.args.pc
+        u = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        for size in (0, 1, 40, 200):
+            u.sendto(bytes(random.getrandbits(8) for _ in range(size)), (pc, DISCOVERY_PORT))
+        u.close()
+        rng = random.Random(5)
+        for _ in range(5):  # bursts of random bytes on the PC's control listener
+            try:
+                c = socket.create_connection((pc, PC_LISTEN_PORT), timeout=3)
+                for _ in range(4):
+                    c.sendall(bytes(rng.getrandbits(8) for _ in range(rng.randint(1, 3000))))
+                c.close()
+            except OSError as e:
+                self.report["errors"].append(f"burst: {e}")
+        for i in range(self.args.cycles):  # connect/close cycles: handles must not pile up
+            try:
+                c = socket.create_connection((pc, PC_LISTEN_PORT), timeout=3)
+                c.close()
+            except OSError as e:
+                self.report["errors"].append(f"cycle {i}: {e}")
+                break
+        self.log(f"bad input sent ({self.args.cycles} connect/close cycles)")
+
+    def announce(self):
+        s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
+        s.bind((self.args.bind, 0))
+        s.sendto(struct.pack("<H", self.args.control_port), ("255.255.255.255", DISCOVERY_PORT))
+        s.close()
+        self.log(f"announced control port {self.args.control_port}")
+
+    def analyse(self):
+        x = self.samples[-48000:]
+        a = self.report["audio"]
+        if len(x) < 4800:
+            return
+        rms = math.sqrt(sum(v * v for v in x) / len(x))
+        a["level_dbfs"] = round(20 * math.log10(rms * math.sqrt(2)), 2) if rms > 0 else None
+        ups = [i for i in range(1, len(x)) if x[i - 1] < 0 <= x[i]]
+        if len(ups) > 1:
+            a["dominant_hz"] = round((len(ups) - 1) * 48000 / (ups[-1] - ups[0]), 1)
+
+    def run(self):
+        threads = [threading.Thread(target=f, daemon=True) for f in
+                   (self.udp_audio, self.tcp_audio, self.control_listener, self.discovery)]
+        for t in threads:
+            t.start()
+        if self.args.pc:
+            # Bad input only once the PC is up: its announcement tells.
+            deadline = time.monotonic() + 60
+            while not self.report["pc_announcements"] and time.monotonic() < deadline:
+                time.sleep(0.1)
+        time.sleep(self.args.start_delay)
+        if self.args.pc:
+            self.bad_input()
+            time.sleep(1)
+        if not self.args.connect:
+            for _ in range(self.args.announce_count):
+                if self.control is not None:
+                    break
+                self.announce()
+                time.sleep(self.args.announce_every)
+        end = self.t0 + self.args.duration
+        while time.monotonic() < end and not self.stop.is_set():
+            if self.args.until_leave and "audio_blocks_at_leave" in self.report:
+                time.sleep(0.5)
+                break
+            time.sleep(0.1)
+        self.stop.set()
+        for t in threads:
+            t.join(1)
+        self.analyse()
+        self.log("report " + json.dumps(self.report["audio"]))
+        if self.args.report:
+            with open(self.args.report, "w") as f:
+                json.dump(self.report, f, indent=1)
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    p.add_argument("--bind", required=True, help="the phone's own address")
+    p.add_argument("--pc", help="the PC's address: send bad input to it first")
+    p.add_argument("--control-port", type=int, default=15568)
+    p.add_argument("--connect", action="store_true", help="connect to the PC when it announces")
+    p.add_argument("--usb", action="store_true", help="confirm the link with 0x0110")
+    p.add_argument("--state-sync", type=int, help="send 0x0112 with this value once linked")
+    p.add_argument("--state-delay", type=float, default=1.0)
+    p.add_argument("--leave-after-stop", type=float, help="send 0x0101 this long after 0x0112 2")
+    p.add_argument("--until-leave", action="store_true", help="end soon after the leave")
+    p.add_argument("--cycles", type=int, default=0)
+    p.add_argument("--start-delay", type=float, default=2.0)
+    p.add_argument("--announce-count", type=int, default=10)
+    p.add_argument("--announce-every", type=float, default=1.5)
+    p.add_argument("--duration", type=float, default=30)
+    p.add_argument("--report", help="write the JSON report here")
+    Phone(p.parse_args()).run()
+
+
+if __name__ == "__main__":
+    main()
