@@ -132,6 +132,19 @@ HWND CHostWnd::Create(HWND owner) {
   return hwnd;
 }
 
+void CHostWnd::ReleaseAfterDestroy() {
+  // The control tree and the window's tables go with the system window. The object itself
+  // stays, small, for scripts that still hold it: its methods do nothing without a window.
+  m_focus = m_capture = nullptr;
+  ControlPtr root = std::move(m_root);
+  std::map<UINT, Handler>().swap(m_messageMap);
+  std::wstring().swap(m_text);
+  std::string().swap(m_onDropFile);
+  std::string().swap(m_onCreate);
+  std::string().swap(m_onClose);
+  std::string().swap(m_onSize);
+}
+
 void CHostWnd::SetRootControl(const ControlPtr& root) {
   if (m_root == root) return;
   m_focus = m_capture = nullptr;
@@ -165,6 +178,7 @@ LRESULT CALLBACK CHostWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     LRESULT r = ::CallWindowProcW(self->m_prevProc, hwnd, msg, wParam, lParam);
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->m_hwnd = nullptr;
+    self->ReleaseAfterDestroy();
     return r;
   }
   return self->ProcessMessage(msg, wParam, lParam);

@@ -93,6 +93,7 @@ class CHostWnd {
   // Offers a message to the root control; its result.
   LRESULT RouteToRoot(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
   void Center();
+  void ReleaseAfterDestroy();
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
