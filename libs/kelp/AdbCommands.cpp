@@ -17,6 +17,7 @@ namespace {
 const DWORD kConnectTimeoutMs = 3000;
 const DWORD kSyncIdleMs = 30000;
 const uint32_t kSyncChunk = 64 * 1024;  // largest DATA the device accepts
+const uint32_t kChunksPerSend = 16;
 const uint32_t kFileMode = 0100644;     // regular file, rw-r--r--
 
 // Connects and switches the connection to the device.
@@ -73,19 +74,29 @@ int PushFile(CSocketRegistry* registry, const std::string& serial, const std::ws
   std::string spec = remotePath + "," + std::to_string(kFileMode);
   if (!connection.SendAll(SyncHeader("SEND", (uint32_t)spec.size()) + spec)) return kErrConnection;
 
-  std::vector<char> buffer(8 + kSyncChunk);
+  // Several DATA messages go out in one send: under Wine every socket call is costly, and the
+  // device reads the stream regardless of how it was cut.
+  std::vector<char> buffer(kChunksPerSend * (8 + kSyncChunk));
   int64_t done = 0;
   if (progress) progress(0, total);
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), &buffer[8], kSyncChunk, &got, nullptr)) return kErrLocalFile;
-    if (got == 0) break;
-    std::string header = SyncHeader("DATA", got);
-    memcpy(&buffer[0], header.data(), 8);
+  bool atEnd = false;
+  while (!atEnd) {
+    size_t filled = 0;
+    for (uint32_t i = 0; i < kChunksPerSend; ++i) {
+      DWORD got = 0;
+      if (!ReadFile(file.get(), &buffer[filled + 8], kSyncChunk, &got, nullptr)) return kErrLocalFile;
+      if (got == 0) {
+        atEnd = true;
+        break;
+      }
+      std::string header = SyncHeader("DATA", got);
+      memcpy(&buffer[filled], header.data(), 8);
+      filled += 8 + got;
+      done += got;
+    }
     // The device answers only after DONE, so an early FAIL shows up as a failed send at most.
-    if (!connection.SendAll(&buffer[0], 8 + got)) return kErrConnection;
-    done += got;
-    if (progress) progress(done, total);
+    if (filled > 0 && !connection.SendAll(&buffer[0], filled)) return kErrConnection;
+    if (filled > 0 && progress) progress(done, total);
   }
   if (!connection.SendAll(SyncHeader("DONE", UnixTime(info.ftLastWriteTime)))) return kErrConnection;
 

@@ -98,6 +98,7 @@ bool CKelpCommand::Init(IKELPEventHandler* handler) {
     m_impl->registry.Reopen();
     m_impl->closed = false;
     m_impl->current.clear();
+    m_impl->diff = kelp::CDeviceDiff();  // a new watch reports every device afresh
     m_impl->tracker.reset(new kelp::CDeviceTracker(m_impl, &m_impl->registry));
     return m_impl->tracker->Start();
   } catch (...) {

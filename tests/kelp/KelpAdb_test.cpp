@@ -234,12 +234,18 @@ TEST_F(KelpAdb, CommandsFromInsideTheReadyNoticeAndAfterClose) {
 }
 
 TEST_F(KelpAdb, CloseFromInsideACallbackAndInitAgain) {
-  handler.onReady = [&](const KelpNotice&) { kelp.close(); };
+  handler.onReady = [&](const KelpNotice& n) {
+    if (n.status == 0) kelp.close();
+  };
   StartReady();
   handler.onReady = nullptr;
   handler.Clear();
   ASSERT_TRUE(kelp.Init(&handler));
+  // The new watch reports the phone again, and commands work.
   EXPECT_TRUE(WaitFor([&] { return handler.Count(KelpNotice::kReady, 0) > 0; }, 15000));
+  EXPECT_EQ(handler.Count(KelpNotice::kInsert), 1);
+  std::string output;
+  EXPECT_EQ(kelp.shell("echo again", output, 0, 0), 0);
 }
 
 TEST_F(KelpAdb, ManyThreadsAtOnce) {

@@ -7,7 +7,8 @@ the device double, so that nothing the command sends can leave this machine.
 
 Inside the namespace (only `lo` is up): the adb server on 127.0.0.1:5037 (`adb nodaemon
 server`, HOME in the sandbox), one device double listening on 127.0.0.1:5601 (control port
-5602, storage in the sandbox; not attached: tests attach it with host:connect), and, with
+5602, storage in the sandbox, device port 15568 relayed to 127.0.0.1:25568 and an echo on
+device port 7001; not attached: tests attach it with host:connect), and, with
 --wine, a wineserver of its own on a copy of $WINEPREFIX. The command sees:
 
   QUILLON_DOUBLE_PORT, QUILLON_DOUBLE_CONTROL   the double's ports
@@ -71,7 +72,9 @@ def inside(args, command):
         procs.append(subprocess.Popen(
             [sys.executable, DOUBLE, "--port", str(DOUBLE_PORT), "--control", str(CONTROL_PORT),
              "--storage", storage, "--log", os.path.join(box, "shell.log"),
-             "--lifetime", str(args.timeout + 30)] + args.double_arg,
+             "--lifetime", str(args.timeout + 30),
+             # the phone app's control port goes to a stand-in the test may run; 7001 echoes
+             "--relay", "15568=127.0.0.1:25568", "--echo-port", "7001"] + args.double_arg,
             stdin=subprocess.DEVNULL, stdout=logs, stderr=logs))
         if not wait_port(CONTROL_PORT, 10):
             print("adb_sandbox: the device double did not start", file=sys.stderr)
@@ -88,7 +91,8 @@ def inside(args, command):
             # hold the command's output pipes open.
             subprocess.Popen(["wineserver", "-p"], env=env, **quiet)
             subprocess.run(["wine", "cmd", "/c", "exit"], env=env, timeout=60, **quiet)
-            command = ["wine"] + command
+            if not args.wine_env:
+                command = ["wine"] + command
         try:
             return subprocess.run(command, env=env, stdin=subprocess.DEVNULL,
                                   timeout=args.timeout).returncode
@@ -122,6 +126,7 @@ def outside(args, command):
         inner = ["ip", "netns", "exec", ns, sys.executable, os.path.abspath(__file__),
                  "--inside", "--box", box, "--timeout", str(args.timeout)]
         inner += ["--wine"] if args.wine else []
+        inner += ["--wine-env"] if args.wine_env else []
         inner += ["--no-server"] if args.no_server else []
         for a in args.double_arg:
             inner += ["--double-arg=" + a]
@@ -156,6 +161,8 @@ def main():
     p.add_argument("--inside", action="store_true", help=argparse.SUPPRESS)
     p.add_argument("--box", help=argparse.SUPPRESS)
     p.add_argument("--wine", action="store_true", help="run the command under Wine")
+    p.add_argument("--wine-env", action="store_true",
+                   help="with --wine: prepare Wine for the command, which runs wine itself")
     p.add_argument("--no-server", action="store_true", help="no adb server in the namespace")
     p.add_argument("--double-arg", action="append", default=[],
                    help="an extra argument for the device double")
