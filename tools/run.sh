@@ -6,19 +6,24 @@
 #                                announces itself, links, asks for the sound and prints what it
 #                                received. Nothing leaves this machine. The sound is a 440 Hz
 #                                test tone (SHARE_CAPTURE_SOURCE; Wine has no loopback capture)
+#   tools/run.sh --usb           the simulated phone is plugged in by USB instead: Debian's adb
+#                                server and a device double (tests/peers/adb_device_double.py)
+#                                run beside Quillon; the phone app's ports are relayed to the
+#                                phone. Files dropped on the window land in build/demo-phone/
 #   tools/run.sh --lan           on this machine's real network, to reach a real phone
 #   tools/run.sh --screenshot F [--after S]
 #                                take a screenshot into F after S seconds (default 5), then end
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-lan=0 shot="" after=5
+lan=0 usb=0 shot="" after=5
 while [ $# -gt 0 ]; do
   case "$1" in
     --lan) lan=1 ;;
+    --usb) usb=1 ;;
     --screenshot) shot=$(realpath -m "$2"); shift ;;
     --after) after=$2; shift ;;
-    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 64 ;;
   esac
   shift
@@ -34,9 +39,10 @@ prefix="$root/build/wine-run"
 [ -f "$prefix/.quillon-ready" ] || wine_prefix_copy "$prefix"
 export WINEPREFIX=$prefix
 
-ns="" phone_ns="" phone_pid=""
+ns="" phone_ns="" phone_pid="" usb_pids=""
 cleanup() {
   [ -n "$phone_pid" ] && kill "$phone_pid" 2>/dev/null || true
+  for p in $usb_pids; do kill "$p" 2>/dev/null || true; done
   WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
   [ -n "$ns" ] && ip netns del "$ns" 2>/dev/null || true
   [ -n "$phone_ns" ] && ip netns del "$phone_ns" 2>/dev/null || true
@@ -73,9 +79,30 @@ else
     ip -n "$1" link set "$2" up
     ip -n "$1" route add default dev "$2"
   done
-  # The phone presses play (state 3) once linked and reports the sound after 20 s.
-  ip netns exec "$phone_ns" python3 "$root/tests/peers/phone_double.py" --bind 10.77.0.2 \
-    --state-sync 3 --state-delay 2 --start-delay 3 --duration 25 </dev/null &
-  phone_pid=$!
+  if [ "$usb" = 1 ]; then
+    # Plugged in by USB: the adb server and the device double live beside Quillon; the device
+    # relays the phone app's control and audio ports to the phone, which stays silent on the
+    # network (no announcements) and confirms the USB link.
+    storage="$root/build/demo-phone"
+    mkdir -p "$storage"
+    ip netns exec "$ns" env HOME="$root/build" adb -L tcp:5037 nodaemon server </dev/null >/dev/null 2>&1 &
+    usb_pids="$!"
+    ip netns exec "$ns" python3 "$root/tests/peers/adb_device_double.py" --port 5601 \
+      --storage "$storage" --relay 15568=10.77.0.2:15568 --relay 14127=10.77.0.2:14127 \
+      --lifetime 3600 </dev/null >/dev/null 2>&1 &
+    usb_pids="$usb_pids $!"
+    ip netns exec "$phone_ns" python3 "$root/tests/peers/phone_double.py" --bind 10.77.0.2 --usb \
+      --announce-count 0 --state-sync 3 --state-delay 2 --start-delay 1 --duration 40 </dev/null &
+    phone_pid=$!
+    # Plug the phone in once Quillon is up.
+    (sleep 6; ip netns exec "$ns" env HOME="$root/build" adb -P 5037 connect 127.0.0.1:5601 >/dev/null 2>&1) &
+    usb_pids="$usb_pids $!"
+    echo "demo: phone on USB; files dropped on the window land in $storage"
+  else
+    # The phone presses play (state 3) once linked and reports the sound after 20 s.
+    ip netns exec "$phone_ns" python3 "$root/tests/peers/phone_double.py" --bind 10.77.0.2 \
+      --state-sync 3 --state-delay 2 --start-delay 3 --duration 25 </dev/null &
+    phone_pid=$!
+  fi
   run_program ip netns exec "$ns" env SHARE_CAPTURE_SOURCE="${SHARE_CAPTURE_SOURCE:-tone:440}"
 fi
