@@ -2,6 +2,7 @@
 #include "ControlFactory.h"
 
 #include "UIControlContainer.h"
+#include "UIStatic.h"
 
 namespace ZOV {
 
@@ -12,6 +13,7 @@ CControlFactory& CControlFactory::Instance() {
 
 CControlFactory::CControlFactory() {
   Register("container", [] { return std::make_shared<CUIControlContainer>(); });
+  Register("static", [] { return std::make_shared<CUIStatic>(); });
 }
 
 ControlPtr CControlFactory::Create(const char* name) const {

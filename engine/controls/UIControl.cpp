@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "AttrParse.h"
+#include "ControlDraw.h"
 #include "HostWnd.h"
 #include "ResourceManager.h"
-#include "ScopedWin.h"
 #include "UIControlContainer.h"
 
 namespace ZOV {
@@ -116,22 +116,14 @@ void CUIControl::Paint(HDC hdc) {
 }
 
 void CUIControl::PaintBkColor(HDC hdc) {
-  if (m_bkColor == 0) return;
-  win::AutoGdiObj brush(::CreateSolidBrush(m_bkColor));
-  ::FillRect(hdc, &m_rect, (HBRUSH)brush.get());
+  if (m_bkColor != 0) FillSolid(hdc, m_rect, m_bkColor);
 }
 
 void CUIControl::PaintBkImage(HDC) {}
 void CUIControl::PaintStatusImage(HDC) {}
 void CUIControl::PaintText(HDC) {}
 
-void CUIControl::PaintBorder(HDC hdc) {
-  if (m_borderSize <= 0) return;
-  win::AutoGdiObj pen(::CreatePen(PS_INSIDEFRAME, m_borderSize, m_borderColor));
-  win::ScopedSelectObject selPen(hdc, pen.get());
-  win::ScopedSelectObject selBrush(hdc, ::GetStockObject(NULL_BRUSH));
-  ::Rectangle(hdc, m_rect.left, m_rect.top, m_rect.right, m_rect.bottom);
-}
+void CUIControl::PaintBorder(HDC hdc) { DrawBorder(hdc, m_rect, m_borderSize, m_borderColor); }
 
 LRESULT CUIControl::OnMessage(UINT, WPARAM, LPARAM, bool*) { return 0; }
 

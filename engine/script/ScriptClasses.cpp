@@ -7,6 +7,7 @@
 #include "TimerManager.h"
 #include "UIBuilder.h"
 #include "UIControlContainer.h"
+#include "UIStatic.h"
 
 namespace ZOV {
 
@@ -99,8 +100,19 @@ void RegisterControl(lua_State* L) {
   class_def<CUIControlContainer>(L, "RemoveAllControl", &CUIControlContainer::RemoveAllControl);
   class_def<CUIControlContainer>(L, "GetSubControl", &CUIControlContainer::GetSubControl);
   bind_control_type<CUIControl, CUIControlContainer, kTypeContainer>();
+
+  class_add<CUIStatic>(L, "LuaStatic");
+  class_inh<CUIStatic, CUIControl>(L);
+  class_def<CUIStatic>(L, "SetText", &CUIStatic::SetText);
+  class_def<CUIStatic>(L, "GetText", &CUIStatic::GetText);
+  class_def<CUIStatic>(L, "Rotate", &CUIStatic::Rotate);
+  class_def<CUIStatic>(L, "GetBkImage", &CUIStatic::GetBkImage);
+  class_def<CUIStatic>(L, "SetBkImage", &CUIStatic::SetBkImage);
+  class_def<CUIStatic>(L, "SetTextColor", &CUIStatic::SetTextColor);
+  class_def<CUIStatic>(L, "GetTextColor", &CUIStatic::GetTextColor);
+  bind_control_type<CUIControl, CUIStatic, kTypeStatic>();
   // The remaining control classes register here, in this order, as they are built:
-  // "LuaStatic", "LuaButton", "LuaCheckBox", "LuaRadioButton", "LuaProgressBar", "LuaList",
+  // "LuaButton", "LuaCheckBox", "LuaRadioButton", "LuaProgressBar", "LuaList",
   // "LuaEdit", "LuaComboBox", "LuaTabCtrl", "LuaRichEdit".
 }
 

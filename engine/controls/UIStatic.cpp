@@ -1,0 +1,113 @@
+// CUIStatic: attributes, text and background image painting, script operations.
+#include "UIStatic.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "AttrParse.h"
+#include "ControlDraw.h"
+#include "DrawImageSpec.h"
+#include "ResourceManager.h"
+#include "StaticFormat.h"
+#include "TextConv.h"
+
+namespace ZOV {
+
+namespace {
+
+// Values of one element that are combined after all its attributes were read.
+struct AlignValues {
+  int x = 0, y = 0, ellipsis = 0;
+};
+
+RECT FourNumbers(const char* value) {
+  int n[4];
+  ParseNumberList(value, n, 4);
+  return RECT{n[0], n[1], n[2], n[3]};
+}
+
+// Negative alignment values count as 0, which selects the default anyway.
+int AlignNumber(const char* value) {
+  int v = std::atoi(value);
+  return v < 0 ? 0 : v;
+}
+
+CResourceManager& Res() { return CResourceManager::Instance(); }
+
+// One row of the attribute table: the name, and how its value lands in the control.
+struct StaticAttribute {
+  const char* name;
+  void (*apply)(CUIStatic& s, AlignValues& align, const char* value);
+};
+
+}  // namespace
+
+CUIStatic::CUIStatic() : m_disabledTextColor(::GetSysColor(COLOR_GRAYTEXT)) { m_type = kTypeStatic; }
+
+std::shared_ptr<CUIControl> CUIStatic::Clone() const { return std::make_shared<CUIStatic>(*this); }
+
+int CUIStatic::ParseAttributes(const XmlNode* element) {
+  if (!CUIControl::ParseAttributes(element)) return 0;
+  static const StaticAttribute kAttributes[] = {
+      {"text", [](CUIStatic& s, AlignValues&, const char* v) { s.m_text = v; }},
+      {"textcolor", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textColor = Res().ParseColor(v); }},
+      {"disabledtextcolor",
+       [](CUIStatic& s, AlignValues&, const char* v) { s.m_disabledTextColor = Res().ParseColor(v); }},
+      {"textpadding", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textPadding = FourNumbers(v); }},
+      {"src", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.src = FourNumbers(v); }},
+      {"dest", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.dest = FourNumbers(v); }},
+      {"corner", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.corner = FourNumbers(v); }},
+      {"font", [](CUIStatic& s, AlignValues&, const char* v) { s.m_font = Res().GetFont(v); }},
+      {"bkimage", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.name = text::Utf8ToWide(v); }},
+      {"alignX", [](CUIStatic&, AlignValues& a, const char* v) { a.x = AlignNumber(v); }},
+      {"alignY", [](CUIStatic&, AlignValues& a, const char* v) { a.y = AlignNumber(v); }},
+      {"ellipsis", [](CUIStatic&, AlignValues& a, const char* v) { a.ellipsis = AlignNumber(v); }},
+  };
+  AlignValues align;
+  // Document order, so a later duplicate wins.
+  for (const XmlAttribute* a = element->first_attribute(); a; a = a->next_attribute()) {
+    for (const StaticAttribute& entry : kAttributes) {
+      if (std::strcmp(a->name(), entry.name) == 0) {
+        entry.apply(*this, align, a->value());
+        break;
+      }
+    }
+  }
+  m_textFormat = StaticTextFormat(align.x, align.y, align.ellipsis);
+  Invalidate();
+  return 1;
+}
+
+void CUIStatic::PaintBkImage(HDC hdc) {
+  if (!m_bkImage.name.empty()) DrawImageSpec(hdc, m_rect, m_bkImage, m_rotation);
+}
+
+void CUIStatic::PaintText(HDC hdc) {
+  if (m_text.empty()) return;
+  RECT r = PaddedRect(m_rect, m_textPadding);
+  // Padding wider than the control leaves no room; DrawTextW would clip all of it anyway.
+  if (r.right <= r.left || r.bottom <= r.top) return;
+  DrawControlText(hdc, text::Utf8ToWide(m_text), r, m_font, m_enabled ? m_textColor : m_disabledTextColor,
+                  m_textFormat);
+}
+
+const char* CUIStatic::GetText() const { return m_text.c_str(); }
+
+void CUIStatic::SetText(const char* text) {
+  m_text = text ? text : "";
+  Invalidate();  // does nothing without a host
+}
+
+std::string CUIStatic::GetBkImage() const { return text::WideToUtf8(m_bkImage.name); }
+
+void CUIStatic::SetBkImage(const char* name) {
+  m_bkImage.name = text::Utf8ToWide(name ? name : "");
+  Invalidate();
+}
+
+void CUIStatic::Rotate(int degrees) {
+  m_rotation = RotationAfter(m_rotation, degrees);
+  Invalidate();
+}
+
+}  // namespace ZOV
