@@ -1,4 +1,5 @@
-// The engine's windows: a full repaint of an 800 x 600 window holding 500 controls against a
+// The engine's windows: a full repaint of an 800 x 600 window holding 500 controls (containers,
+// statics with text and with images) against a
 // bare BitBlt of the same area; CreateWindow of that document from a zip skin against the bare
 // unzip and parse of the same entry; GDI objects and memory after many repaints and window
 // create/destroy cycles.
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "Engine.h"
+#include "GdiCount.h"
+#include "PngWriter.h"
 #include "HostWnd.h"
 #include "ScopedWin.h"
 #include "UIBuilder.h"
@@ -29,22 +32,37 @@ double NowMs() {
   return t.QuadPart * 1000.0 / g_freq.QuadPart;
 }
 
-// 50 panels of 1 + 9 controls: nested containers with fills and borders, 500 in all.
+// 50 panels of 1 + 9 controls, 500 in all: nested containers with fills and borders, statics
+// with text, and statics with an image (alpha PNG, nine-grid frame).
 std::string BigDocument() {
-  std::string doc = "<ui><view id=\"big\" center=\"0\" left=\"0\" top=\"0\" width=\"800\" height=\"600\">"
+  std::string doc = "<ui><resource><fontlist><font id=\"f\" family=\"Tahoma\" size=\"12\"/></fontlist>"
+                    "</resource><view id=\"big\" center=\"0\" left=\"0\" top=\"0\" width=\"800\" height=\"600\">"
                     "<container width=\"800\" height=\"600\" bkcolor=\"#203040\">";
   for (int p = 0; p < 50; ++p) {
     int x = (p % 10) * 80, y = (p / 10) * 120;
     doc += "<container left=\"" + std::to_string(x) + "\" top=\"" + std::to_string(y) +
            "\" width=\"78\" height=\"118\" bkcolor=\"#405060\" bordersize=\"1\" bordercolor=\"#FFFFFF\">";
     for (int c = 0; c < 9; ++c) {
-      doc += "<container left=\"" + std::to_string(4 + (c % 3) * 24) + "\" top=\"" + std::to_string(4 + (c / 3) * 38) +
-             "\" width=\"22\" height=\"36\" bkcolor=\"rgb(" + std::to_string(60 + c * 20) + ",120,200)\"" +
-             (c % 2 ? " bordersize=\"2\" bordercolor=\"#000000\"" : "") + "/>";
+      std::string pos = "left=\"" + std::to_string(4 + (c % 3) * 24) + "\" top=\"" + std::to_string(4 + (c / 3) * 38) +
+                        "\" width=\"22\" height=\"36\"";
+      if (c % 3 == 0)
+        doc += "<static " + pos + " text=\"T" + std::to_string(c) + "\" font=\"f\" textcolor=\"#FFFFFF\" alignX=\"1\"/>";
+      else if (c % 3 == 1)
+        doc += "<static " + pos + " bkimage=\"img/frame.png\" corner=\"4,4,4,4\"/>";
+      else
+        doc += "<container " + pos + " bkcolor=\"rgb(" + std::to_string(60 + c * 20) + ",120,200)\" bordersize=\"2\"/>";
     }
     doc += "</container>";
   }
   return doc + "</container></view></ui>";
+}
+
+// A 16 x 16 frame with straight alpha: an opaque orange edge around a translucent middle.
+std::string FramePng() {
+  std::vector<uint32_t> px(16 * 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) px[y * 16 + x] = (x < 4 || y < 4 || x >= 12 || y >= 12) ? 0xFFFF9020u : 0x80204060u;
+  return MakePngRgba(16, 16, px);
 }
 
 struct Usage {
@@ -56,7 +74,7 @@ Usage Measure() {
   pmc.cb = sizeof(pmc);
   GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc));
   // PagefileUsage is the committed private memory (Wine leaves PrivateUsage at 0).
-  return {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), pmc.PagefileUsage};
+  return {GdiObjectCount(), pmc.PagefileUsage};
 }
 
 void Pump() {
@@ -84,6 +102,7 @@ int main(int argc, char** argv) {
   std::string doc = BigDocument();
   testzip::ZipBuilder zip;
   zip.Deflated("ui/big.xml", doc);
+  zip.Stored("img/frame.png", FramePng());
   zip.Save(zipPath);
 
   CEngine& engine = CEngine::Instance();
