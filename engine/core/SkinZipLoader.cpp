@@ -38,6 +38,16 @@ HRESULT CSkinZipLoader::OpenSkin(const std::wstring& path) {
   return 0;
 }
 
+std::wstring CSkinZipLoader::WithinPackage(const std::wstring& name) const {
+  // Includes and rotated images name their files as the package path, "\" and the name, as
+  // they would in a folder package; inside the archive that is the name alone.
+  size_t n = m_path.size();
+  if (n && name.size() > n + 1 && (name[n] == L'\\' || name[n] == L'/') &&
+      ::CompareStringOrdinal(name.c_str(), (int)n, m_path.c_str(), (int)n, TRUE) == CSTR_EQUAL)
+    return name.substr(n + 1);
+  return name;
+}
+
 HRESULT CSkinZipLoader::CloseSkin() {
   m_archive.reset();
   m_path.clear();
@@ -46,7 +56,7 @@ HRESULT CSkinZipLoader::CloseSkin() {
 
 bool CSkinZipLoader::FindAndExtract(const std::wstring& name, Extracted& out) {
   if (!m_archive) return false;
-  auto it = m_index.find(SkinNameKey(name));
+  auto it = m_index.find(SkinNameKey(WithinPackage(name)));
   if (it == m_index.end()) return false;
   ZipEntry entry;
   if (!m_archive->GetEntry(it->second, entry)) return false;

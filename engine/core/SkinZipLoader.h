@@ -30,6 +30,8 @@ class CSkinZipLoader : public ISkinInnerLoader {
   unsigned OwnBufferReads() const { return m_ownReads; }
 
  private:
+  // A name given as the package path, a separator and a name inside the package: the inner name.
+  std::wstring WithinPackage(const std::wstring& name) const;
   // An extracted entry; `own` is set when it did not fit the shared buffer.
   struct Extracted {
     const char* data = nullptr;

@@ -73,6 +73,18 @@ TEST_F(ZipLoader, EntriesStoredWithBackslashesAreFound) {
   EXPECT_EQ("<view/>", Read(loader, L"ui/view.xml"));
 }
 
+// Includes name their documents as the package path, a backslash and the name.
+TEST_F(ZipLoader, NamesUnderThePackagePathAreFoundInside) {
+  ZipBuilder zip;
+  zip.Stored("ui/panel.xml", "<container/>");
+  ASSERT_EQ(0, Open(zip));
+  EXPECT_EQ("<container/>", Read(loader, path + L"\\ui\\panel.xml"));
+  EXPECT_EQ("<container/>", Read(loader, path + L"/ui/panel.xml"));
+  EXPECT_EQ("unchanged", Read(loader, path + L"\\ui\\other.xml"));
+  EXPECT_EQ("unchanged", Read(loader, path));
+  EXPECT_EQ("unchanged", Read(loader, path + L"x\\ui\\panel.xml"));  // another file's name
+}
+
 TEST_F(ZipLoader, FirstOfTwoEqualKeysWins) {
   ZipBuilder zip;
   zip.Stored("Main.lua", "first");
