@@ -22,6 +22,8 @@ void RegisterBuilder(lua_State* L) {
   class_def<CUIBuilder>(L, "CreateControlByXml", &CUIBuilder::ScriptCreateControlByXml);
   class_def<CUIBuilder>(L, "CreateControlByTemplate", &CUIBuilder::ScriptCreateControlByTemplate);
   class_def<CUIBuilder>(L, "CreateWindow", &CUIBuilder::ScriptCreateWindow);
+  // The same operation; "menu" elements are built once popup menu windows exist.
+  class_def<CUIBuilder>(L, "CreateMenu", &CUIBuilder::ScriptCreateWindow);
   class_def<CUIBuilder>(L, "RunMessageLoop", &CUIBuilder::RunMessageLoop);
   class_def<CUIBuilder>(L, "Exit", &CUIBuilder::Exit);
   set(L, "g_UIMgr", &CUIBuilder::Instance());

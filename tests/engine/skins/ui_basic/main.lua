@@ -10,6 +10,13 @@ end
 function on_create(w, l) created = true end
 
 function main()
+  -- Classes are registered parents first: each knows its parent by the time it is made.
+  expect(LuaControl.__name == "LuaControl" and LuaControl.__parent == nil, "LuaControl has no parent")
+  expect(LuaControlContainer.__parent == LuaControl, "containers derive from LuaControl")
+  expect(LuaStatic.__parent == LuaControl, "statics derive from LuaControl")
+  expect(LuaUIBuilder ~= nil and LuaTimerManager ~= nil and LuaHostWnd ~= nil, "builder, timers, windows")
+  expect(g_UIMgr ~= nil and g_TimerMgr ~= nil, "the engine's globals")
+
   local wnd = g_UIMgr:CreateWindow("ui\\main.xml")
   expect(wnd ~= nil, "CreateWindow gives the window")
   expect(created, "oncreate ran")
