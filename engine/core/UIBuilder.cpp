@@ -54,6 +54,13 @@ CUIBuilder& CUIBuilder::Instance() {
   return builder;
 }
 
+CUIBuilder::~CUIBuilder() {
+  // Runs while the library unloads, under the loader lock: destroying windows there (messages,
+  // the display connection) can hang the process's exit. The system takes the windows down
+  // with the process, so the objects are left as they are.
+  for (auto& w : m_owned) w.release();
+}
+
 CHostWnd* CUIBuilder::GetWindow(const char* id) const {
   if (!id) return nullptr;
   auto it = m_windows.find(text::Utf8ToWide(id));

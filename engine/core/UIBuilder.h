@@ -49,6 +49,7 @@ class CUIBuilder {
 
  private:
   CUIBuilder() = default;
+  ~CUIBuilder();
   std::map<std::wstring, CHostWnd*> m_windows;           // not owned
   std::map<std::string, ControlPtr> m_templates;
   std::vector<std::unique_ptr<CHostWnd>> m_owned;
