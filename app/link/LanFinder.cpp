@@ -83,6 +83,8 @@ void CLanFinder::Stop() {
   {
     win::ScopedLock hold(m_lock);
     m_callback = nullptr;
+    // The sockets are gone: a later start must open them again, whatever the address.
+    m_localAddress = 0;
   }
   CloseSockets();
   m_threads.WaitIdle(kStopWaitMs);

@@ -31,6 +31,7 @@ class CLanFinder {
   // the fixed ports. Also run by the address-change watch.
   void Refresh();
   // Closes both sockets, clears the callback and waits (bounded) for the finder's threads.
+  // A later Start opens the sockets again.
   void Stop();
 
   uint32_t LocalAddress();  // network order; 0 before the first refresh

@@ -118,6 +118,12 @@ CChannel* CLinkTable::OpenChannel(uint16_t port, CChannelRenter* renter) {
   return channel;
 }
 
+void CLinkTable::ForgetRenter(CChannelRenter* renter) {
+  if (!renter) return;
+  win::ScopedLock hold(m_lock);
+  for (auto& entry : m_links) entry.second->ForgetRenter(renter);
+}
+
 void CLinkTable::Clear() {
   std::map<std::string, std::unique_ptr<CPhoneLink>> links;
   {

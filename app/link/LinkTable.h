@@ -52,6 +52,9 @@ class CLinkTable {
   // The current link's channel for port (made and opened when it has none), added to renter's
   // list, all under the table lock so the link cannot go meanwhile. Null without a link.
   CChannel* OpenChannel(uint16_t port, CChannelRenter* renter);
+  // Every link forgets renter (its channels stay): called by a renter that goes away before
+  // the links, so that dropping a channel later does not reach it.
+  void ForgetRenter(CChannelRenter* renter);
   // Ends every phone link (leave message, channels dropped, sockets closed) and empties the
   // table. Called at shutdown.
   void Clear();

@@ -90,6 +90,12 @@ CChannel* CPhoneLink::ChannelForPort(uint16_t port, CChannelRenter* renter) {
   return raw;
 }
 
+void CPhoneLink::ForgetRenter(CChannelRenter* renter) {
+  win::ScopedLock hold(m_lock);
+  for (auto& entry : m_channels)
+    if (entry.second.second == renter) entry.second.second = nullptr;
+}
+
 void CPhoneLink::DropAllChannels() {
   win::ScopedLock hold(m_lock);
   for (auto& entry : m_channels) {

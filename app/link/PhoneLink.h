@@ -36,6 +36,8 @@ class CPhoneLink {
   bool RemoveSocket(SOCKET s);
   // The channel for port; made and opened (outside the channel lock) when there is none yet.
   CChannel* ChannelForPort(uint16_t port, CChannelRenter* renter);
+  // Channels listed by renter are no longer said to be: renter is going away.
+  void ForgetRenter(CChannelRenter* renter);
   // Tells each channel's renter to forget it, then destroys it.
   void DropAllChannels();
   // Sends the leave message, drops the channels, closes both sockets.

@@ -14,6 +14,9 @@ CQuillon::CQuillon(CLinkTable* table) : m_table(table) {}
 CQuillon::~CQuillon() {
   Stop();
   if (m_thread) WaitForSingleObject(m_thread.get(), kThreadEndMs);
+  // Links outliving the service (the process's table is destroyed at exit, after the bridge
+  // when "Uninit" never ran) would otherwise tell a freed service to forget their channels.
+  Table().ForgetRenter(this);
 }
 
 CLinkTable& CQuillon::Table() { return m_table ? *m_table : CLinkTable::Instance(); }

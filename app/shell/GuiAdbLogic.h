@@ -68,6 +68,9 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   // The current device key (a copy); empty when no device is known.
   std::string DeviceKey() const { return m_deviceKey.Get(); }
   bool UsbLinked() const { return m_usbLinked; }
+  // The address-change watch: its running flag and its threads (tests).
+  bool AddressWatchRunning() const { return m_addrWatchRunning; }
+  LONG AddressWatchThreads() const { return m_addrWatch.Threads(); }
 
   // IFoundCallback and IIOCPCallback (GuiAdbLogicLink.cpp): run on discovery and completion
   // threads; events they raise are posted to the UI thread.

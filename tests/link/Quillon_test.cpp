@@ -5,6 +5,7 @@
 #include <math.h>
 #include <opus/opus.h>
 
+#include <new>
 #include <vector>
 
 #include "Channel.h"
@@ -103,6 +104,27 @@ TEST_F(QuillonTest, FormatAnnouncesTheRateAndOpensTheAudioChannel) {
   table.Clear();
   EXPECT_EQ(service.Count(), 0u);
   closesocket(audio);
+}
+
+TEST_F(QuillonTest, ServiceGoneBeforeItsLinkIsNotReachedWhenTheLinkEnds) {
+  // Guards a use after free at exit: the bridge (and its service) is deleted before the
+  // process's link table when the skin never ran "Uninit"; ending the link then told the freed
+  // service to forget its channel.
+  LinkPhone();
+  // The service lives in storage of the test's own, so that once it is gone the storage can
+  // be wiped: a call through a stale pointer then faults at once instead of passing unseen.
+  alignas(CQuillon) static unsigned char storage[sizeof(CQuillon)];
+  CQuillon* service = new (storage) CQuillon(&table);
+  service->OnFormat(kFormat);
+  ASSERT_EQ(service->Count(), 1u);
+  SOCKET audio = accept(audioListener, nullptr, nullptr);
+  if (audio != INVALID_SOCKET) closesocket(audio);
+  service->~CQuillon();
+  memset(storage, 0, sizeof(storage));
+  ASSERT_NE(table.CurrentLink(), nullptr);
+  EXPECT_EQ(table.CurrentLink()->ChannelCount(), 1u);  // the channel stays with its link
+  table.Clear();
+  EXPECT_EQ(table.LinkCount(), 0u);
 }
 
 TEST_F(QuillonTest, StartingTwiceInitialisesOnce) {

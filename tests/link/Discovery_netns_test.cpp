@@ -1,0 +1,305 @@
+// Discovery and the bridge on a real network, run only inside the namespaces that
+// netns_discovery_test.py makes: this program in the "pc" namespace under a wineserver of its
+// own, the phone agent (tests/peers/phone_agent.py) in the "phone" namespace, one veth pair
+// between them. The program refuses to run anywhere else: it broadcasts.
+//   QUILLON_NETNS_PC     the PC's address in its namespace (must be this machine's address)
+//   QUILLON_NETNS_PHONE  the agent's address; it takes commands on UDP 9900
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "GuiAdbLogic.h"
+#include "HandleCount.h"
+#include "LanFinder.h"
+#include "LinkTable.h"
+#include "LoopbackPair.h"
+#include "share.h"
+
+using namespace linktest;
+
+namespace {
+
+const uint16_t kAgentCommandPort = 9900;
+
+uint32_t EnvAddress(const char* name) {
+  const char* v = getenv(name);
+  return v ? inet_addr(v) : INADDR_NONE;
+}
+
+std::string Dotted(uint32_t address) {
+  in_addr a;
+  a.s_addr = address;
+  return inet_ntoa(a);
+}
+
+std::string Hex16(uint16_t v) {
+  char b[8];
+  snprintf(b, sizeof(b), "%02x%02x", v & 0xFF, v >> 8);
+  return b;
+}
+
+// One command to the agent, one line back. Quick commands are sent again when no answer came
+// within tryMs; a command that takes long (cycles) gets one try with a long wait.
+std::string Agent(const std::string& command, DWORD tryMs = 1000, int tries = 5) {
+  SOCKET u = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in to = {};
+  to.sin_family = AF_INET;
+  to.sin_addr.s_addr = EnvAddress("QUILLON_NETNS_PHONE");
+  to.sin_port = htons(kAgentCommandPort);
+  setsockopt(u, SOL_SOCKET, SO_RCVTIMEO, (const char*)&tryMs, sizeof(tryMs));
+  std::string answer = "timeout";
+  for (int i = 0; i < tries; ++i) {
+    sendto(u, command.data(), (int)command.size(), 0, (sockaddr*)&to, sizeof(to));
+    char buf[512];
+    int n = recv(u, buf, sizeof(buf), 0);
+    if (n > 0) {
+      answer.assign(buf, n);
+      break;
+    }
+  }
+  closesocket(u);
+  return answer;
+}
+
+std::string LongAgent(const std::string& command) { return Agent(command, 120000, 1); }
+
+int AgentNumber(const std::string& command, int index = 0) {
+  std::string a = Agent(command);
+  size_t at = 0;
+  for (int i = 0; i < index && at != std::string::npos; ++i) at = a.find(' ', at) + 1;
+  return atoi(a.c_str() + (at == std::string::npos ? a.size() : at));
+}
+
+bool InNamespace() {
+  uint32_t pc = EnvAddress("QUILLON_NETNS_PC"), mine = 0, mask = 0;
+  return pc != INADDR_NONE && EnvAddress("QUILLON_NETNS_PHONE") != INADDR_NONE &&
+         ShareLib::GetIPandMask(&mine, &mask) && mine == pc;
+}
+
+#define REQUIRE_NAMESPACE() \
+  if (!InNamespace()) GTEST_SKIP() << "only inside the namespaces of netns_discovery_test.py"
+
+struct Found {
+  uint32_t address;
+  uint16_t port;
+};
+
+struct FoundRecorder : IFoundCallback {
+  std::mutex lock;
+  std::vector<Found> found;
+  std::vector<SOCKET> sockets;
+  void OnFound(SOCKET s, uint32_t address, uint16_t port) override {
+    std::lock_guard<std::mutex> hold(lock);
+    found.push_back({address, port});
+    sockets.push_back(s);
+  }
+  void OnAdd(SOCKET) override {}
+  size_t Count() {
+    std::lock_guard<std::mutex> hold(lock);
+    return found.size();
+  }
+  ~FoundRecorder() {
+    for (SOCKET s : sockets) closesocket(s);
+  }
+};
+
+// The PC's own datagram: from its own address to its discovery port.
+void SendOwnDatagram(const unsigned char* data, int length) {
+  SOCKET u = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in from = {};
+  from.sin_family = AF_INET;
+  from.sin_addr.s_addr = EnvAddress("QUILLON_NETNS_PC");
+  bind(u, (sockaddr*)&from, sizeof(from));
+  sockaddr_in to = from;
+  to.sin_port = htons(CLanFinder::kDiscoveryPort);
+  sendto(u, (const char*)data, length, 0, (sockaddr*)&to, sizeof(to));
+  closesocket(u);
+}
+
+uint32_t s_fakeAddress;
+bool FakeAddress(uint32_t* address, uint32_t* mask) {
+  *address = s_fakeAddress;
+  *mask = htonl(0xFFFFFF00u);
+  return true;
+}
+
+// Waits with the thread's messages pumped (the bridge posts its events to its window).
+template <class Pred>
+bool PumpUntil(Pred pred, DWORD timeoutMs = 10000) {
+  for (DWORD start = GetTickCount(); !pred(); Sleep(10)) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    if (GetTickCount() - start > timeoutMs) return pred();
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(DiscoveryNetns, PhoneAnnouncementConnectsAndOwnOrEmptyDatagramsStartNothing) {
+  REQUIRE_NAMESPACE();
+  StartWinsock();
+  const std::string pc = Dotted(EnvAddress("QUILLON_NETNS_PC"));
+  ASSERT_EQ(Agent("listen 16000"), "ok");
+  ASSERT_EQ(Agent("listen 16001"), "ok");
+  FoundRecorder rec;
+  CLanFinder finder;
+  const int earlier = AgentNumber("heard");
+  finder.Start(&rec);
+  ASSERT_TRUE(finder.HasDatagramSocket());
+  ASSERT_TRUE(PumpUntil([&] { return AgentNumber("heard") > earlier; }));  // the PC is up
+
+  // The phone's announcement: the PC connects to the announced port.
+  ASSERT_EQ(Agent("send " + pc + " 9755 " + Hex16(16000)), "ok");
+  ASSERT_TRUE(WaitFor([&] { return rec.Count() == 1 && AgentNumber("conn 16000") == 1; }));
+
+  // Start nothing: the PC's own datagram naming its own listener (had it counted, the PC
+  // would connect to itself and find two sockets), an empty datagram (had it counted, the
+  // port left in the buffer, 16000, would be connected again), odd sizes of 1 and 40 bytes
+  // (a 1-byte one names a port no one listens on; 40 bytes are cut to 32).
+  unsigned char own[2] = {(unsigned char)(CLanFinder::kListenPort & 0xFF), (unsigned char)(CLanFinder::kListenPort >> 8)};
+  SendOwnDatagram(own, 2);
+  ASSERT_EQ(Agent("send " + pc + " 9755"), "ok");
+  // The barrier: a later announcement is connected, so the ones before it were read.
+  ASSERT_EQ(Agent("send " + pc + " 9755 " + Hex16(16001)), "ok");
+  ASSERT_TRUE(WaitFor([&] { return AgentNumber("conn 16001") == 1; }));
+  Sleep(300);  // connects run on threads of their own: let a wrong one land
+  EXPECT_EQ(rec.Count(), 2u);
+  EXPECT_EQ(AgentNumber("conn 16000"), 1) << "the empty datagram started a connect";
+  {
+    std::lock_guard<std::mutex> hold(rec.lock);
+    for (const Found& f : rec.found)
+      EXPECT_EQ(f.address, EnvAddress("QUILLON_NETNS_PHONE")) << "the PC connected to itself";
+  }
+  finder.Stop();
+}
+
+TEST(DiscoveryNetns, RefreshWithUnchangedAddressOrLoopbackOpensNothing) {
+  REQUIRE_NAMESPACE();
+  StartWinsock();
+  FoundRecorder rec;
+  CLanFinder finder;
+  const int earlier = AgentNumber("heard");  // other tests' announcements
+  finder.Start(&rec);
+  ASSERT_TRUE(PumpUntil([&] { return AgentNumber("heard") == earlier + 1; }));
+  Sleep(200);
+  int heard = AgentNumber("heard");
+  EXPECT_EQ(heard, earlier + 1) << "one announcement per refresh";
+  uint32_t address = finder.LocalAddress();
+  EXPECT_EQ(address, EnvAddress("QUILLON_NETNS_PC"));
+  Sleep(200);
+  DWORD handles = ProcessHandleCount();
+
+  finder.Refresh();  // the address is unchanged
+  s_fakeAddress = htonl(INADDR_LOOPBACK);
+  finder.SetAddressQuery(&FakeAddress);
+  finder.Refresh();  // the loopback
+  EXPECT_EQ(ProcessHandleCount(), handles) << "a refresh opened sockets or threads";
+  EXPECT_EQ(finder.LocalAddress(), address);
+  EXPECT_TRUE(finder.HasListenSocket());
+  EXPECT_TRUE(finder.HasDatagramSocket());
+
+  // The barrier: a changed address reopens and announces once more.
+  s_fakeAddress = inet_addr("10.77.1.9");
+  finder.Refresh();
+  EXPECT_EQ(finder.LocalAddress(), s_fakeAddress);
+  ASSERT_TRUE(WaitFor([&] { return AgentNumber("heard") == heard + 1; }));
+  Sleep(300);
+  EXPECT_EQ(AgentNumber("heard"), heard + 1) << "a refresh that should open nothing announced";
+  finder.Stop();
+}
+
+TEST(DiscoveryNetns, StopThenStartOpensAgain) {
+  // Guards a fault: the stop kept the address, so the next start found it "unchanged" and
+  // opened nothing; discovery stayed deaf and mute.
+  REQUIRE_NAMESPACE();
+  StartWinsock();
+  FoundRecorder rec;
+  CLanFinder finder;
+  const int earlier = AgentNumber("heard");
+  finder.Start(&rec);
+  ASSERT_TRUE(finder.HasListenSocket());
+  ASSERT_TRUE(WaitFor([&] { return AgentNumber("heard") > earlier; }));
+  Sleep(200);  // every announcement so far has landed
+  int heard = AgentNumber("heard");
+  finder.Stop();
+  EXPECT_FALSE(finder.HasListenSocket());
+  finder.Start(&rec);
+  EXPECT_TRUE(finder.HasListenSocket());
+  EXPECT_TRUE(finder.HasDatagramSocket());
+  EXPECT_TRUE(WaitFor([&] { return AgentNumber("heard") == heard + 1; }));  // announced again
+  finder.Stop();
+}
+
+// The bridge as the program runs it: Init once for the suite (its completion server cannot
+// start twice in a process), a phone that links and leaves, handles over many links.
+struct BridgeNetns : ::testing::Test {
+  static CGuiAdbLogic* bridge;
+  static void SetUpTestSuite() {
+    if (!InNamespace()) return;
+    ShareLib::CAutoWSA::Do();
+    bridge = CGuiAdbLogic::Instance();
+    if (bridge) bridge->CallOperation("Init", ScriptValue(0), ScriptValue(0));
+  }
+  static void TearDownTestSuite() {
+    if (bridge) bridge->CallOperation("Uninit", ScriptValue(0), ScriptValue(0));
+    delete bridge;
+    bridge = nullptr;
+  }
+  void SetUp() override {
+    if (!InNamespace()) GTEST_SKIP() << "only inside the namespaces of netns_discovery_test.py";
+    ASSERT_NE(bridge, nullptr);
+    int heard = AgentNumber("heard");
+    // The bridge announces at Init; a refresh through the watch's path shows it is up now.
+    ASSERT_TRUE(PumpUntil([&] { return AgentNumber("heard") >= 1; })) << heard;
+  }
+};
+CGuiAdbLogic* BridgeNetns::bridge = nullptr;
+
+TEST_F(BridgeNetns, LeaveFromThePhoneRestartsTheAddressWatch) {
+  EXPECT_TRUE(bridge->AddressWatchRunning());  // Init starts it
+  ASSERT_EQ(Agent("listen 16010"), "ok");
+  ASSERT_EQ(Agent("announce 16010"), "ok");
+  ASSERT_TRUE(PumpUntil([] { return AgentNumber("conn 16010", 1) == 1; })) << "no pcid";
+  ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 1; }));
+  EXPECT_FALSE(bridge->AddressWatchRunning());  // a linked phone stops it
+  // Its thread ends at its next check of the flag.
+  ASSERT_TRUE(PumpUntil([&] { return bridge->AddressWatchThreads() == 0; }, 8000));
+
+  ASSERT_EQ(Agent("frame 16010 015a010001010000"), "ok");  // 0x0101, no payload
+  ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 0; }));
+  EXPECT_TRUE(PumpUntil([&] { return bridge->AddressWatchRunning() && bridge->AddressWatchThreads() == 1; }));
+  EXPECT_TRUE(PumpUntil([] { return Agent("eof 16010") == "1"; })) << "the PC kept the socket";
+}
+
+TEST_F(BridgeNetns, HandlesStayFlatOverConnectCloseCyclesAndBadInput) {
+  // Warm-up: Winsock's and the threads' first-use handles.
+  ASSERT_EQ(LongAgent("cycles 10"), "done");
+  ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 0; }));
+  Sleep(500);
+  DWORD before = ProcessHandleCount();
+  const std::string pc = Dotted(EnvAddress("QUILLON_NETNS_PC"));
+
+  ASSERT_EQ(LongAgent("cycles 300"), "done");
+  ASSERT_EQ(LongAgent("burst 5"), "done");
+  for (const char* junk : {"", "07", "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff00112233"})
+    ASSERT_EQ(Agent("send " + pc + " 9755 " + junk), "ok");
+  EXPECT_EQ(LongAgent("announce_cycles 50 16020"), "done 50");
+  // The last sockets are closed by the completion workers: let them finish.
+  DWORD after = 0;
+  PumpUntil([&] {
+    after = ProcessHandleCount();
+    return CLinkTable::Instance().LinkCount() == 0 && after <= before + 8;
+  }, 20000);
+  printf("handles: %lu before, %lu after 300 cycles, 5 bursts, 3 bad datagrams, 50 announced links\n", before,
+         after);
+  EXPECT_LE(after, before + 8);
+  EXPECT_EQ(CLinkTable::Instance().LinkCount(), 0u);
+}
