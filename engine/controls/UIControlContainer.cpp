@@ -106,6 +106,17 @@ CUIControl* CUIControlContainer::ChildAtPoint(POINT pt) const {
   return nullptr;
 }
 
+// The host's capture control sees mouse moves and the left button's release first; true when it
+// handled the message, which then goes no further.
+bool CUIControlContainer::OfferToCapture(CUIControl* capture, UINT msg, WPARAM wParam, LPARAM lParam,
+                                         bool* handled) {
+  if (!capture) return false;
+  bool done = false;
+  capture->OnMessage(msg, wParam, lParam, &done);
+  if (done && handled) *handled = true;
+  return done;
+}
+
 LRESULT CUIControlContainer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
   POINT pt = {(LONG)LOWORD(lParam), (LONG)HIWORD(lParam)};
   if (msg == WM_NCHITTEST || msg == WM_MOUSEWHEEL) {
@@ -124,14 +135,7 @@ LRESULT CUIControlContainer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, b
 
   switch (msg) {
     case WM_MOUSEMOVE: {
-      if (capture) {
-        bool done = false;
-        capture->OnMessage(msg, wParam, lParam, &done);
-        if (done) {
-          if (handled) *handled = true;
-          return 0;
-        }
-      }
+      if (OfferToCapture(capture, msg, wParam, lParam, handled)) return 0;
       ControlPtr child = keep(ChildAtPoint(pt));
       if (child) {
         if (child.get() != m_hover) {
@@ -167,14 +171,7 @@ LRESULT CUIControlContainer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, b
       break;
   }
   if (msg >= WM_LBUTTONDOWN && msg <= WM_XBUTTONDBLCLK) {
-    if (msg == WM_LBUTTONUP && capture) {
-      bool done = false;
-      capture->OnMessage(msg, wParam, lParam, &done);
-      if (done) {
-        if (handled) *handled = true;
-        return 0;
-      }
-    }
+    if (msg == WM_LBUTTONUP && OfferToCapture(capture, msg, wParam, lParam, handled)) return 0;
     ControlPtr child = keep(ChildAtPoint(pt));
     return child ? child->OnMessage(msg, wParam, lParam, handled) : 0;
   }

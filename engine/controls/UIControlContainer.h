@@ -49,6 +49,7 @@ class CUIControlContainer : public CUIControl {
   CUIControl* m_hover = nullptr;       // not owned
 
  private:
+  static bool OfferToCapture(CUIControl* capture, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
   int RemoveAt(size_t index);
   void ForgetHostPointersInto(CUIControl* subtree);
 };

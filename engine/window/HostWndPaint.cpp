@@ -1,8 +1,6 @@
 // CHostWnd painting (double-buffered, layered windows with per-pixel alpha) and centring.
-#include <vector>
-
 #include "HostWnd.h"
-#include "ScopedWin.h"
+#include "Image.h"
 
 namespace ZOV {
 
@@ -15,44 +13,36 @@ LRESULT CHostWnd::OnPaint(UINT, WPARAM, LPARAM, bool& handled) {
   RECT client;
   ::GetClientRect(m_hwnd, &client);
   int w = client.right, h = client.bottom;
-  if (w > 0 && h > 0) {
-    // A fresh off-screen image of the whole client area: transparent black to start with.
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    win::AutoDeleteDC mem(::CreateCompatibleDC(hdc));
-    win::AutoGdiObj bitmap(::CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (mem && bitmap && bits) {
-      win::ScopedSelectObject select(mem.get(), bitmap.get());
-      TRIVERTEX v[2] = {{0, 0, 0, 0, 0, 0}, {w, h, 0, 0, 0, 0}};
-      GRADIENT_RECT gr = {0, 1};
-      ::GradientFill(mem.get(), v, 2, &gr, 1, GRADIENT_FILL_RECT_H);
-      int oldMode = ::SetBkMode(mem.get(), TRANSPARENT);
-      ControlPtr root = m_root;
-      root->Paint(mem.get());
-      ::SetBkMode(mem.get(), oldMode);
-      ::GdiFlush();
-      if (m_layered) {
-        // GDI leaves alpha 0 where it drew: every pixel with colour becomes opaque, and pure
-        // black stays a hole.
-        auto* px = static_cast<BYTE*>(bits);
-        for (size_t i = 0, n = (size_t)w * h; i < n; ++i, px += 4)
+  CImage buffer;  // a fresh off-screen image of the whole client area
+  HDC mem = buffer.Create(w, h, 32, false) ? buffer.GetDC() : nullptr;
+  if (mem) {
+    // Transparent black to start with.
+    TRIVERTEX v[2] = {{0, 0, 0, 0, 0, 0}, {w, h, 0, 0, 0, 0}};
+    GRADIENT_RECT gr = {0, 1};
+    ::GradientFill(mem, v, 2, &gr, 1, GRADIENT_FILL_RECT_H);
+    int oldMode = ::SetBkMode(mem, TRANSPARENT);
+    ControlPtr root = m_root;
+    root->Paint(mem);
+    ::SetBkMode(mem, oldMode);
+    ::GdiFlush();
+    if (m_layered) {
+      // GDI leaves alpha 0 where it drew: every pixel with colour becomes opaque, and pure
+      // black stays a hole.
+      for (int y = 0; y < h; ++y) {
+        BYTE* px = buffer.GetRow(y);
+        for (int x = 0; x < w; ++x, px += 4)
           if (px[0] || px[1] || px[2]) px[3] = 0xFF;
-        POINT origin = {0, 0};
-        ::ClientToScreen(m_hwnd, &origin);
-        SIZE size = {w, h};
-        POINT src = {0, 0};
-        BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        ::UpdateLayeredWindow(m_hwnd, nullptr, &origin, &size, mem.get(), &src, 0, &blend, ULW_ALPHA);
-      } else {
-        ::BitBlt(hdc, 0, 0, w, h, mem.get(), 0, 0, SRCCOPY);
       }
+      POINT origin = {0, 0};
+      ::ClientToScreen(m_hwnd, &origin);
+      SIZE size = {w, h};
+      POINT src = {0, 0};
+      BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+      ::UpdateLayeredWindow(m_hwnd, nullptr, &origin, &size, mem, &src, 0, &blend, ULW_ALPHA);
+    } else {
+      ::BitBlt(hdc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
     }
+    buffer.ReleaseDC();
   }
   ::EndPaint(m_hwnd, &ps);
   return 0;

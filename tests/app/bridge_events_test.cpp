@@ -8,24 +8,12 @@
 #include <vector>
 
 #include "GuiAdbLogic.h"
-#include "lua_fixture.h"
+#include "bridge_fixture.h"
 
 namespace {
 
-class BridgeEvents : public LuaFixture {
+class BridgeEvents : public BridgeFixture {
  protected:
-  void SetUp() override {
-    LuaFixture::SetUp();
-    bridge = new CGuiAdbLogic();
-    bridge->CallOperation("Init", ScriptValue(), ScriptValue());
-    PushGuiAdbLogic(L, bridge);
-    lua_setglobal(L, "g_GuiAdbLogic");
-  }
-  void TearDown() override {
-    bridge->CallOperation("Uninit", ScriptValue(), ScriptValue());
-    delete bridge;
-    LuaFixture::TearDown();
-  }
 
   // Pumps the UI thread's messages until Lua's `done()` is true or the time is up.
   bool PumpUntil(const char* condition, DWORD ms) {
@@ -42,7 +30,6 @@ class BridgeEvents : public LuaFixture {
     }
   }
 
-  CGuiAdbLogic* bridge = nullptr;
 };
 
 TEST_F(BridgeEvents, WorkerEventsArriveOnTheUiThreadExactlyOnce) {

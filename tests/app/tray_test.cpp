@@ -7,23 +7,15 @@
 #include <thread>
 
 #include "GuiAdbLogic.h"
-#include "lua_fixture.h"
+#include "bridge_fixture.h"
 
 namespace {
 
-class Tray : public LuaFixture {
+class Tray : public BridgeFixture {
  protected:
   void SetUp() override {
-    LuaFixture::SetUp();
-    bridge = new CGuiAdbLogic();
-    bridge->CallOperation("Init", ScriptValue(), ScriptValue());
-    PushGuiAdbLogic(L, bridge);
-    lua_setglobal(L, "g_GuiAdbLogic");
+    BridgeFixture::SetUp();
     Run("events = {}; g_GuiAdbLogic:AttachListener(function(n, a, b) events[#events + 1] = n .. ':' .. a .. ':' .. b end)");
-  }
-  void TearDown() override {
-    delete bridge;
-    LuaFixture::TearDown();
   }
   HWND Hidden() const { return bridge->TrayRecord().hWnd; }
 
@@ -38,7 +30,6 @@ class Tray : public LuaFixture {
     return seen;
   }
 
-  CGuiAdbLogic* bridge = nullptr;
 };
 
 TEST_F(Tray, InitAddsTheIconRecord) {

@@ -7,64 +7,17 @@
 #include <gtest/gtest.h>
 #include <lua.hpp>
 
-#include <atomic>
-#include <thread>
-
 #include "AdbTestHost.h"
 #include "DropHandle.h"
+#include "EventLog.h"
 #include "GuiAdbLogic.h"
+#include "PhoneStandIn.h"
 #include "TaskRecordStore.h"
 #include "app/lua_fixture.h"
 
 using namespace adbtest;
 
 namespace {
-
-// The phone app's end of the control link: the double relays the device's port 15568 here.
-// It reads the PC's handshake and confirms the USB link with message 0x0110.
-class PhoneStandIn {
- public:
-  PhoneStandIn() {
-    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in at = {};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(25568);
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_listener, reinterpret_cast<sockaddr*>(&at), sizeof(at));
-    listen(m_listener, 4);
-    m_thread = std::thread([this] {
-      SOCKET c = accept(m_listener, nullptr, nullptr);
-      if (c == INVALID_SOCKET) return;
-      DWORD ms = 10000;
-      setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof(ms));
-      std::string got;
-      char buffer[256];
-      while (got.find("pcid") == std::string::npos) {
-        int n = recv(c, buffer, sizeof(buffer), 0);
-        if (n <= 0) break;
-        got.append(buffer, n);
-      }
-      sawHandshake = got.find("pcid") != std::string::npos;
-      // magic 0x00015A01, type 0x0110, payload length 0; little-endian
-      const char confirmed[8] = {0x01, 0x5A, 0x01, 0x00, 0x10, 0x01, 0x00, 0x00};
-      send(c, confirmed, sizeof(confirmed), 0);
-      ms = 1000;  // then stay until the link goes or the test ends
-      setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof(ms));
-      while (recv(c, buffer, sizeof(buffer), 0) > 0) {
-      }
-      closesocket(c);
-    });
-  }
-  ~PhoneStandIn() {
-    closesocket(m_listener);
-    m_thread.join();
-  }
-  std::atomic<bool> sawHandshake{false};
-
- private:
-  SOCKET m_listener;
-  std::thread m_thread;
-};
 
 class DeviceBridge : public LuaFixture {
  protected:
@@ -83,23 +36,7 @@ class DeviceBridge : public LuaFixture {
     bridge = new CGuiAdbLogic();
     PushGuiAdbLogic(L, bridge);
     lua_setglobal(L, "g_GuiAdbLogic");
-    Run(R"(
-      events = {}
-      function count(name)
-        local n = 0
-        for _, e in ipairs(events) do if e.name == name then n = n + 1 end end
-        return n
-      end
-      function find(name, i)
-        local n = 0
-        for _, e in ipairs(events) do
-          if e.name == name then n = n + 1; if n == (i or 1) then return e end end
-        end
-      end
-      function last(name) return find(name, count(name)) end
-      g_GuiAdbLogic:AttachListener(function(name, a, b)
-        events[#events + 1] = {name = name, a = a, b = b}
-      end))");
+    Run(kEventLogScript);
   }
   void TearDown() override {
     if (bridge) {

@@ -1,11 +1,11 @@
-// A 32-bit top-down memory bitmap with a DC, for painting controls and reading pixels back.
+// A 32-bit memory image with its DC held open, for painting controls and reading pixels back.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
-#include "ScopedWin.h"
+#include "Image.h"
 
 class StaticCanvas {
  public:
@@ -14,17 +14,14 @@ class StaticCanvas {
   StaticCanvas(const StaticCanvas&) = delete;
   StaticCanvas& operator=(const StaticCanvas&) = delete;
 
-  HDC dc() const { return m_dc.get(); }
-  // 0xRRGGBB of pixel (x, y), after flushing GDI's queue.
+  HDC dc() const { return m_dc; }
+  // 0xRRGGBB of pixel (x, y), after flushing GDI's queue; all bits set outside.
   uint32_t At(int x, int y) const;
   void Fill(uint32_t rgb);
-  int width() const { return m_width; }
-  int height() const { return m_height; }
+  int width() const { return m_image.GetWidth(); }
+  int height() const { return m_image.GetHeight(); }
 
  private:
-  int m_width, m_height;
-  win::AutoDeleteDC m_dc;
-  win::AutoGdiObj m_bitmap;
-  HGDIOBJ m_old = nullptr;
-  uint32_t* m_bits = nullptr;  // owned by m_bitmap
+  ZOV::CImage m_image;
+  HDC m_dc = nullptr;  // m_image's, released by the destructor
 };

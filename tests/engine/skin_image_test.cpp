@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Image.h"
+#include "PngWriter.h"
 #include "SkinFolderLoader.h"
 #include "SkinZipLoader.h"
 #include "TempDir.h"
@@ -9,30 +10,8 @@
 
 namespace {
 
-void Put(std::string& s, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) s += (char)((v >> (8 * i)) & 0xFF);
-}
-
 // A 2x1 24-bit BMP: red, then blue.
-std::string TwoPixelBmp() {
-  std::string pixels = std::string("\x00\x00\xFF", 3) + std::string("\xFF\x00\x00", 3) + std::string(2, '\0');
-  std::string bmp = "BM";
-  Put(bmp, 14 + 40 + (uint32_t)pixels.size(), 4);  // file size
-  Put(bmp, 0, 4);                                   // reserved
-  Put(bmp, 14 + 40, 4);                             // offset of the pixels
-  Put(bmp, 40, 4);                                  // BITMAPINFOHEADER size
-  Put(bmp, 2, 4);                                   // width
-  Put(bmp, 1, 4);                                   // height (bottom-up)
-  Put(bmp, 1, 2);                                   // planes
-  Put(bmp, 24, 2);                                  // bits per pixel
-  Put(bmp, 0, 4);                                   // BI_RGB
-  Put(bmp, (uint32_t)pixels.size(), 4);
-  Put(bmp, 2835, 4);
-  Put(bmp, 2835, 4);
-  Put(bmp, 0, 4);
-  Put(bmp, 0, 4);
-  return bmp + pixels;
-}
+std::string TwoPixelBmp() { return MakeBmp24(2, 1, {0xFF0000, 0x0000FF}); }
 
 void ExpectTwoPixels(const ZOV::CImage& image) {
   ASSERT_FALSE(image.IsNull());
