@@ -62,7 +62,11 @@ void CAddressWatch::Watch() {
       pending = notifier->Request(&handle, &ov);
       continue;
     }
-    if (WaitForSingleObject(event.get(), m_pollMs) != WAIT_OBJECT_0) continue;
+    // The quit event wakes the watch at once, so stopping never waits out a poll interval.
+    HANDLE waits[2] = {event.get(), m_quit.get()};
+    DWORD woke = WaitForMultipleObjects(2, waits, FALSE, m_pollMs);
+    if (woke == WAIT_OBJECT_0 + 1) break;
+    if (woke != WAIT_OBJECT_0) continue;
     ResetEvent(event.get());
     pending = false;
     if (WaitForSingleObject(m_quit.get(), m_settleMs) == WAIT_OBJECT_0) break;
