@@ -50,6 +50,9 @@ function handlers.StateSync(state)
 end
 
 function handlers.Disconnect()
+  -- The stream's channel went with the link: stop quietly, so the phone's next play starts
+  -- the sound afresh.
+  g_GuiAdbLogic:Call("StopCapture", 1)
   set_text("link", "not linked")
   set_text("status", "Looking for your phone...")
   set_text("detail", "Open the app on your phone.")

@@ -428,12 +428,15 @@ class DeviceLink:
             writer.close()
 
         async def downstream():
-            while True:
-                data = await reader.read(65536)
-                if not data:
-                    break
-                await st.write(data)
-            st.close()
+            try:
+                while True:
+                    data = await reader.read(65536)
+                    if not data:
+                        break
+                    await st.write(data)
+            except OSError:
+                pass  # a reset from the phone's side ends the stream as a close does
+            st.close()  # also ends upstream, which waits on the stream's inbound queue
 
         await asyncio.gather(upstream(), downstream(), return_exceptions=True)
         st.close()
