@@ -49,6 +49,8 @@ cleanup() {
   xvfb_stop
 }
 trap cleanup EXIT
+# Ctrl-C or a kill ends the demo through the same cleanup (namespaces, servers, doubles).
+trap 'exit 130' INT TERM
 WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
 
 run_program() {

@@ -11,4 +11,5 @@ xvfb_start
 export WINEPATH="$root/build/dist"
 wine_start
 trap 'wine_stop; xvfb_stop' EXIT
+trap 'exit 130' INT TERM
 ctest --test-dir "$root/build" --output-on-failure -j"$(nproc)" --timeout 300 "$@"
