@@ -15,17 +15,12 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "LoopbackListener.h"
 
 class AudioSink {
  public:
   explicit AudioSink(u_short port) {
-    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in at = {};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(port);
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_listener, reinterpret_cast<sockaddr*>(&at), sizeof(at));
-    listen(m_listener, 4);
+    m_listener = ListenOnLoopback(port);
     m_acceptor = std::thread([this] { AcceptStreams(); });
   }
   ~AudioSink() {

@@ -9,23 +9,17 @@
 
 #include "AdbTestHost.h"
 #include "DropHandle.h"
-#include "EventLog.h"
-#include "GuiAdbLogic.h"
 #include "PhoneStandIn.h"
 #include "TaskRecordStore.h"
-#include "app/lua_fixture.h"
+#include "SandboxBridge.h"
 
 using namespace adbtest;
 
 namespace {
 
-class DeviceBridge : public LuaFixture {
+class DeviceBridge : public SandboxBridge {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(InSandbox()) << "run through tests/peers/adb_sandbox.py";
-    LuaFixture::SetUp();
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
+  void BeforeBridge() override {
     TaskRecordStore::Instance().Clear();
     // The phone app's package beside the program, for the install path.
     wchar_t exe[MAX_PATH];
@@ -33,34 +27,6 @@ class DeviceBridge : public LuaFixture {
     std::wstring apk(exe);
     apk = apk.substr(0, apk.rfind(L'\\') + 1) + L"Quillon.apk";
     if (GetFileAttributesW(apk.c_str()) == INVALID_FILE_ATTRIBUTES) WriteWholeFile(apk, PatternBytes(50000, 1));
-    bridge = new CGuiAdbLogic();
-    PushGuiAdbLogic(L, bridge);
-    lua_setglobal(L, "g_GuiAdbLogic");
-    Run(kEventLogScript);
-  }
-  void TearDown() override {
-    if (bridge) {
-      bridge->CallOperation("Uninit", ScriptValue(), ScriptValue());
-      delete bridge;
-    }
-    LuaFixture::TearDown();
-    WSACleanup();
-  }
-
-  bool Lua(const std::string& condition) {
-    Run(("return " + condition).c_str(), 1);
-    bool ok = lua_toboolean(L, -1);
-    lua_pop(L, 1);
-    return ok;
-  }
-  bool PumpUntil(const std::string& condition, DWORD ms) {
-    return WaitFor([&] { return Lua(condition); }, ms);
-  }
-  std::string LuaText(const std::string& expression) {
-    Run(("return tostring(" + expression + ")").c_str(), 1);
-    std::string text = lua_tostring(L, -1) ? lua_tostring(L, -1) : "";
-    lua_pop(L, 1);
-    return text;
   }
 
   void InitAndPlugIn() {
@@ -70,8 +36,6 @@ class DeviceBridge : public LuaFixture {
     ASSERT_TRUE(PumpUntil("count('ConnectResult') > 0 and last('ConnectResult').a == 0", 30000))
         << "events: " << LuaText("#events");
   }
-
-  CGuiAdbLogic* bridge = nullptr;
 };
 
 TEST_F(DeviceBridge, PluggingInLinksThePhoneOverUsb) {

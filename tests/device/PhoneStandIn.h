@@ -14,17 +14,12 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "LoopbackListener.h"
 
 class PhoneStandIn {
  public:
   PhoneStandIn() {
-    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in at = {};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(25568);
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_listener, reinterpret_cast<sockaddr*>(&at), sizeof(at));
-    listen(m_listener, 4);
+    m_listener = ListenOnLoopback(25568);
     m_acceptor = std::thread([this] { AcceptLinks(); });
   }
   ~PhoneStandIn() {

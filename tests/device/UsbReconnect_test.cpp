@@ -14,12 +14,10 @@
 #include "AdbTestHost.h"
 #include "AudioSink.h"
 #include "ControlFrame.h"
-#include "EventLog.h"
-#include "GuiAdbLogic.h"
 #include "LinkTable.h"
 #include "PhoneLink.h"
 #include "PhoneStandIn.h"
-#include "app/lua_fixture.h"
+#include "SandboxBridge.h"
 
 using namespace adbtest;
 
@@ -31,36 +29,10 @@ const int kToneHz = 1000;
 // One second of the capture's 10 ms blocks.
 const int kSecondOfBlocks = 100;
 
-class UsbReconnectOverAdb : public LuaFixture {
+class UsbReconnectOverAdb : public SandboxBridge {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(InSandbox()) << "run through tests/peers/adb_sandbox.py";
-    LuaFixture::SetUp();
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
+  void BeforeBridge() override {
     SetEnvironmentVariableW(L"SHARE_CAPTURE_SOURCE", (L"tone:" + std::to_wstring(kToneHz) + L":-6").c_str());
-    bridge = new CGuiAdbLogic();
-    PushGuiAdbLogic(L, bridge);
-    lua_setglobal(L, "g_GuiAdbLogic");
-    Run(kEventLogScript);
-  }
-  void TearDown() override {
-    if (bridge) {
-      bridge->CallOperation("Uninit", ScriptValue(), ScriptValue());
-      delete bridge;
-    }
-    LuaFixture::TearDown();
-    WSACleanup();
-  }
-
-  bool Lua(const std::string& condition) {
-    Run(("return " + condition).c_str(), 1);
-    bool ok = lua_toboolean(L, -1);
-    lua_pop(L, 1);
-    return ok;
-  }
-  bool PumpUntil(const std::string& condition, DWORD ms) {
-    return WaitFor([&] { return Lua(condition); }, ms);
   }
   void Call(const char* operation, int a) { bridge->CallOperation(operation, ScriptValue(a), ScriptValue()); }
   bool Forwarded(const char* port) {
@@ -77,7 +49,6 @@ class UsbReconnectOverAdb : public LuaFixture {
     EXPECT_NEAR(AudioSink::DominantHz(s), kToneHz, 15);
   }
 
-  CGuiAdbLogic* bridge = nullptr;
 };
 
 TEST_F(UsbReconnectOverAdb, DroppedControlLinkIsForwardedAgainAndStreamsAgain) {
