@@ -18,7 +18,7 @@
 #include "share.h"
 
 int CGuiAdbLogic::OnHandleDropFiles(ScriptValue a, ScriptValue, ScriptValue&) {
-  HDROP drop = reinterpret_cast<HDROP>(static_cast<intptr_t>(a.AsInt()));
+  HDROP drop = reinterpret_cast<HDROP>(a.AsHandle());
   if (!drop) return 0;
   std::string deviceKey = m_deviceKey.Get();
   for (const std::wstring& path : ReadDropPaths(drop)) {

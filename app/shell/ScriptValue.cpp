@@ -12,6 +12,16 @@ ScriptValue ScriptValue::Number(double value) {
   return v;
 }
 
+uintptr_t ScriptValue::AsHandle() const {
+  if (m_kind == kInteger) return static_cast<uintptr_t>(static_cast<intptr_t>(m_int));
+  if (m_kind != kNumber) return 0;
+  // 2^64 and 2^32 exactly: the number must be a whole value of the pointer's width.
+  const double limit = sizeof(uintptr_t) == 8 ? 18446744073709551616.0 : 4294967296.0;
+  if (!(m_number >= 0 && m_number < limit) || m_number != static_cast<double>(static_cast<uint64_t>(m_number)))
+    return 0;
+  return static_cast<uintptr_t>(m_number);
+}
+
 bool ScriptValue::IsEmpty() const {
   switch (m_kind) {
     case kArray: return m_array.empty();

@@ -1,6 +1,7 @@
 // ScriptValue: the tagged value that crosses between the skin's scripts and the program.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ class ScriptValue {
   void SetKind(Kind kind) { m_kind = kind; }
 
   int AsInt() const { return m_kind == kInteger ? m_int : 0; }  // a number is not converted
+  // A handle or pointer that a script hands back as it was given: an integer, or a number
+  // for values beyond 32 bits (a Lua number holds every value below 2^53 exactly). 0 for
+  // anything else, and for numbers that are not whole or do not fit the pointer's width.
+  uintptr_t AsHandle() const;
   double AsNumber() const { return m_number; }
   const char* AsString() const { return m_kind == kString ? m_string.c_str() : nullptr; }
   // True only for an array, table or mixed value without elements.

@@ -3,7 +3,8 @@
 // expected class sets `bad`, and the caller raises the error once nothing needs destroying.
 //
 //   signed integers   the number truncated toward zero (clamped to the type's range)
-//   unsigned          the number truncated toward zero into 32 bits
+//   unsigned          the number truncated toward zero into 32 bits, or into 64 bits for a
+//                     64-bit type (WPARAM, UINT_PTR on 64-bit Windows)
 //   bool              a boolean as it is, else true when its number value is not 0
 //   const char*       the string's bytes; "" for a value that is not a string or number
 //   T* (bound class)  the object, when it is an object of T or of a class derived from T
@@ -40,11 +41,15 @@ template <typename S>
 S read_arg(lua_State* L, int idx, bool& bad) {
   if constexpr (std::is_same_v<S, bool>) {
     return to_bool(L, idx);
+  } else if constexpr (std::is_integral_v<S> && std::is_signed_v<S> && (sizeof(S) > sizeof(int))) {
+    return static_cast<S>(to_int64(L, idx));
   } else if constexpr (std::is_integral_v<S> && std::is_signed_v<S>) {
     int v = to_int(L, idx);
     if (v < std::numeric_limits<S>::min()) return std::numeric_limits<S>::min();
     if (v > std::numeric_limits<S>::max()) return std::numeric_limits<S>::max();
     return static_cast<S>(v);
+  } else if constexpr (std::is_integral_v<S> && (sizeof(S) > sizeof(unsigned))) {
+    return static_cast<S>(to_uint64(L, idx));
   } else if constexpr (std::is_integral_v<S>) {
     return static_cast<S>(to_uint(L, idx));
   } else if constexpr (std::is_floating_point_v<S>) {

@@ -213,7 +213,10 @@ LRESULT CHostWnd::RouteToRoot(UINT msg, WPARAM wParam, LPARAM lParam, bool* hand
 bool CHostWnd::CallScriptEvent(const std::string& name, WPARAM wParam, LPARAM lParam) {
   lua_State* L = CEngine::Instance().LuaState();
   if (!L) return false;
-  return lua_tinker::call<bool>(L, name.c_str(), (unsigned)wParam, (int)lParam);
+  // As numbers of their full width: a drop handle (wParam of WM_DROPFILES) may lie above
+  // 2^32 on 64-bit Windows. On 32-bit Windows these are the unsigned and signed 32-bit values.
+  return lua_tinker::call<bool>(L, name.c_str(), static_cast<lua_Number>(wParam),
+                                static_cast<lua_Number>(static_cast<LONG_PTR>(lParam)));
 }
 
 LRESULT CHostWnd::OnCreate(UINT, WPARAM wParam, LPARAM lParam, bool&) {
@@ -407,12 +410,12 @@ void CHostWnd::SetDragAccept(bool accept) {
   if (m_hwnd) ::DragAcceptFiles(m_hwnd, accept);
 }
 
-int CHostWnd::SendMessageToWindow(unsigned msg, unsigned wParam, int lParam) {
-  return m_hwnd ? (int)::SendMessageW(m_hwnd, msg, wParam, lParam) : 0;
+LRESULT CHostWnd::SendMessageToWindow(unsigned msg, WPARAM wParam, LPARAM lParam) {
+  return m_hwnd ? ::SendMessageW(m_hwnd, msg, wParam, lParam) : 0;
 }
 
-int CHostWnd::PostMessageToWindow(unsigned msg, unsigned wParam, int lParam) {
-  return m_hwnd ? (int)::PostMessageW(m_hwnd, msg, wParam, lParam) : 0;
+BOOL CHostWnd::PostMessageToWindow(unsigned msg, WPARAM wParam, LPARAM lParam) {
+  return m_hwnd ? ::PostMessageW(m_hwnd, msg, wParam, lParam) : FALSE;
 }
 
 void CHostWnd::Min() {

@@ -57,8 +57,10 @@ class CHostWnd {
   int EndDialog(int code);
   void SetDragAccept(bool accept);
   bool IsDragAccept() const { return m_dropAccepted; }
-  int SendMessageToWindow(unsigned msg, unsigned wParam, int lParam);
-  int PostMessageToWindow(unsigned msg, unsigned wParam, int lParam);
+  // Pointer-sized parameters and result, so that handles pass whole on 64-bit Windows; on
+  // 32-bit Windows these are the 32-bit integers of the script API.
+  LRESULT SendMessageToWindow(unsigned msg, WPARAM wParam, LPARAM lParam);
+  BOOL PostMessageToWindow(unsigned msg, WPARAM wParam, LPARAM lParam);
   void Min();
   void Max();
   void Restore();

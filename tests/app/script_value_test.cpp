@@ -49,6 +49,19 @@ TEST_F(ScriptValueLua, NumbersBecomeIntegersOnlyWhenIntegral) {
   EXPECT_EQ(Eval("4294967296").GetKind(), ScriptValue::kNumber);  // beyond 32 bits
 }
 
+TEST_F(ScriptValueLua, HandlesComeBackWholeFromIntegersAndNumbers) {
+  EXPECT_EQ(Eval("123456").AsHandle(), 123456u);
+  EXPECT_EQ(Eval("2596069104").AsHandle(), 2596069104u);  // at or above 2^31: a number
+#ifdef _WIN64
+  EXPECT_EQ(Eval("78187493530").AsHandle(), (uintptr_t)0x123456789A);
+  EXPECT_EQ(Eval("2^53").AsHandle(), (uintptr_t)1 << 53);
+#else
+  EXPECT_EQ(Eval("78187493530").AsHandle(), 0u) << "does not fit: not cut to its low bits";
+#endif
+  for (const char* bad : {"2.5", "-1.5", "2^64", "1/0", "0/0", "'1234'", "{}"})
+    EXPECT_EQ(Eval(bad).AsHandle(), 0u) << bad;
+}
+
 TEST_F(ScriptValueLua, OtherTypesAreNil) {
   for (const char* expr : {"nil", "true", "print", "coroutine.create(function() end)"})
     EXPECT_EQ(Eval(expr).GetKind(), ScriptValue::kNil) << expr;

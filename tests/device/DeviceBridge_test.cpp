@@ -112,7 +112,7 @@ TEST_F(DeviceBridge, DroppedFilesLandInTheirFoldersOnThePhone) {
   CreateDirectoryW((dir + L"\\folder.jpg").c_str(), nullptr);
   HDROP drop = MakeDropHandle({dir + L"\\Photo.JPG", dir + L"\\folder.jpg", dir + L"\\song.wma", dir + L"\\README",
                                dir + L"\\data.xyz", dir + L"\\Tool.apk"});
-  bridge->CallOperation("HandleDropFiles", ScriptValue((int)(intptr_t)drop), ScriptValue());
+  bridge->CallOperation("HandleDropFiles", DropScriptValue(drop), ScriptValue());
   EXPECT_TRUE(Lua("count('AddTask') == 5")) << "the folder is skipped; AddTask arrives at once on the UI thread";
   EXPECT_EQ(LuaText("find('AddTask').a.FileName"), "Photo.JPG");
   EXPECT_NE(LuaText("find('AddTask').a.FilePath").find("Photo.JPG"), std::string::npos);
@@ -166,7 +166,7 @@ TEST_F(DeviceBridge, UnconvertiblePathFailsAndStillScans) {
   std::wstring name = dir + L"\\\U0001F600.txt";
   ASSERT_TRUE(WriteWholeFile(name, "smile"));
   ASSERT_TRUE(WriteWholeFile(dir + L"\\_.txt", "a different file that a lossy path could name"));
-  bridge->CallOperation("HandleDropFiles", ScriptValue((int)(intptr_t)MakeDropHandle({name})), ScriptValue());
+  bridge->CallOperation("HandleDropFiles", DropScriptValue(MakeDropHandle({name})), ScriptValue());
   ASSERT_TRUE(PumpUntil("count('PushFileFinish') == 1", 30000));
   EXPECT_EQ(LuaText("find('PushFileFinish').b"), "4");
   std::string log = DoubleControl("log");
@@ -184,7 +184,7 @@ TEST_F(DeviceBridge, UnpluggingMidPushFailsAndTheQueueGoesOn) {
   ASSERT_TRUE(WriteWholeFile(dir + L"\\next.txt", "next"));
   ASSERT_EQ(DoubleControl("set drop_after 2000000"), "ok");
   bridge->CallOperation("HandleDropFiles",
-                        ScriptValue((int)(intptr_t)MakeDropHandle({dir + L"\\big.avi", dir + L"\\next.txt"})),
+                        DropScriptValue(MakeDropHandle({dir + L"\\big.avi", dir + L"\\next.txt"})),
                         ScriptValue());
   ASSERT_TRUE(PumpUntil("count('PushFileFinish') == 2", 90000));
   EXPECT_EQ(LuaText("find('PushFileFinish', 1).b"), "4");

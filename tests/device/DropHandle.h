@@ -6,8 +6,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <climits>
 #include <string>
 #include <vector>
+
+#include "ScriptValue.h"
 
 inline HDROP MakeDropHandle(const std::vector<std::wstring>& paths) {
   size_t chars = 1;  // the list ends with an empty string
@@ -25,4 +28,10 @@ inline HDROP MakeDropHandle(const std::vector<std::wstring>& paths) {
   *out = L'\0';
   GlobalUnlock(memory);
   return static_cast<HDROP>(memory);
+}
+
+// The handle as a script hands it to "HandleDropFiles": an integer, or a number above 2^31.
+inline ScriptValue DropScriptValue(HDROP drop) {
+  uintptr_t v = reinterpret_cast<uintptr_t>(drop);
+  return v <= INT_MAX ? ScriptValue(static_cast<int>(v)) : ScriptValue::Number(static_cast<double>(v));
 }

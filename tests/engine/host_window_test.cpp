@@ -138,6 +138,28 @@ TEST_F(HostWindow, CloseAndSizeEventsReachTheScript) {
   DestroyWindow(quiet->GetHWND());
 }
 
+// Guards against a drop handle cut to 32 bits on its way to the script: 64-bit Windows hands
+// out handles above 2^32, and 32-bit Windows above 2^31 for a large-address-aware program.
+TEST_F(HostWindow, DropHandleReachesTheScriptWhole) {
+#ifdef _WIN64
+  const WPARAM handle = 0x123456789A;
+  Script("expected = 78187493530");
+#else
+  const WPARAM handle = 0x9ABCDEF0;
+  Script("expected = 2596069104");
+#endif
+  Script(R"(
+    drops = {}
+    function dropped(w, l) drops[#drops + 1] = w; return true end)");
+  CHostWnd* wnd = Make(R"(id="d" ondropfile="dropped" width="40" height="40")");
+  SendMessageW(wnd->GetHWND(), WM_DROPFILES, handle, 0);
+  // The same value sent by the script itself, through the window's SendMessage.
+  Script("g_UIMgr:GetWindow('d'):SendMessage(0x233, expected, 0)");
+  Script("ok = (#drops == 2 and drops[1] == expected and drops[2] == expected) and 1 or 0");
+  EXPECT_EQ(Global("ok"), 1);
+  DestroyWindow(wnd->GetHWND());
+}
+
 TEST_F(HostWindow, SecondWindowWithATakenIdIsNotRegistered) {
   CHostWnd* first = Make(R"(id="same" width="20" height="20")");
   CHostWnd* second = Make(R"(id="same" width="20" height="20")");
