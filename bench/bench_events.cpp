@@ -39,7 +39,7 @@ struct Result {
   double perSecond = 0, median = 0, p99 = 0;
 };
 
-Result Run(CGuiAdbLogic* bridge, lua_State* L, int each, bool paced) {
+Result Run(CGuiAdbLogic* bridge, lua_State*, int each, bool paced) {
   int total = kWorkers * each;
   g_sent.assign(total, 0);
   g_received.assign(total, 0);

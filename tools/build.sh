@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures and builds everything into build/ (the runnable
-# program in build/dist). Quick when nothing changed.
+# Installs what is missing, then configures and builds one architecture into its own tree.
+#   tools/build.sh [win32|x64] [targets...]
+# win32 builds build/win32 and the release folder build/dist; x64 builds build/x64 and
+# build/dist-x64. Without an architecture, the one tools/arch.sh chooses for this machine.
+# Targets default to everything; "dist" is the deliverables only. Quick when nothing changed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+arch=""
+case "${1:-}" in win32|x64) arch=$1; shift ;; esac
+source "$root/tools/arch.sh" "$arch"
 "$root/tools/setup-deps.sh"
-"$root/tools/build-deps.sh"
-if [ ! -f "$root/build/build.ninja" ]; then
-  cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+"$root/tools/build-deps.sh" "$QUILLON_ARCH"
+if [ ! -f "$QUILLON_BUILD/build.ninja" ]; then
+  cmake -S "$root" -B "$QUILLON_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$QUILLON_TOOLCHAIN" >/dev/null
 fi
-cmake --build "$root/build" -- -j"$(nproc)"
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build "$QUILLON_BUILD" "${targets[@]}" -- -j"$(nproc)"

@@ -13,6 +13,9 @@
 #   tools/run.sh --lan           on this machine's real network, to reach a real phone
 #   tools/run.sh --screenshot F [--after S]
 #                                take a screenshot into F after S seconds (default 5), then end
+#
+# It runs the 32-bit release (build/dist) where this machine runs 32-bit code, else the 64-bit
+# build (build/dist-x64); QUILLON_ARCH=win32|x64 forces one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -23,19 +26,21 @@ while [ $# -gt 0 ]; do
     --usb) usb=1 ;;
     --screenshot) shot=$(realpath -m "$2"); shift ;;
     --after) after=$2; shift ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 64 ;;
   esac
   shift
 done
 
-"$root/tools/build.sh"
+source "$root/tools/arch.sh"
+echo "run.sh: starting the $QUILLON_ARCH build, $QUILLON_DIST/Quillon.exe ($QUILLON_ARCH_WHY)"
+"$root/tools/build.sh" "$QUILLON_ARCH" dist
 source "$root/tools/wine-env.sh"
 source "$root/tools/xvfb.sh"
 xvfb_start
 
 # A prefix of its own: its wineserver must live in the namespace the program runs in.
-prefix="$root/build/wine-run"
+prefix="$root/build/wine-run-$QUILLON_ARCH"
 [ -f "$prefix/.quillon-ready" ] || wine_prefix_copy "$prefix"
 export WINEPREFIX=$prefix
 
@@ -55,10 +60,10 @@ WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
 
 run_program() {
   if [ -z "$shot" ]; then
-    "$@" wine "$root/build/dist/Quillon.exe"
+    "$@" wine "$QUILLON_DIST/Quillon.exe"
     return
   fi
-  "$@" wine "$root/build/dist/Quillon.exe" </dev/null >/dev/null 2>&1 &
+  "$@" wine "$QUILLON_DIST/Quillon.exe" </dev/null >/dev/null 2>&1 &
   local pid=$!
   sleep "$after"
   screenshot "$shot" && echo "screenshot: $shot"

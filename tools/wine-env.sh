@@ -1,10 +1,21 @@
-# Sourced: a private 32-bit Wine prefix under build/, a running wineserver and quiet Wine.
+# Sourced: Wine for the architecture tools/arch.sh chose, a private prefix under build/, a
+# running wineserver and quiet Wine.
 #   source tools/wine-env.sh [prefix-folder]
-# The prefix is made once (about 12 s) and then reused; wine_prefix_copy makes cheap copies
-# for programs that need a wineserver of their own (another network namespace, for instance).
+# win32 runs the 32-bit loader in a win32 prefix (build/wine-win32); x64 runs the 64-bit
+# loader, first on PATH through tools/wine64, in a win64 prefix (build/wine-x64). The prefix
+# is made once (12-14 s) and then reused; wine_prefix_copy makes cheap copies for programs
+# that need a wineserver of their own (another network namespace, for instance).
 _quillon_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${1:-$_quillon_root/build/wine}
-export WINEARCH=win32
+source "$_quillon_root/tools/arch.sh" "${QUILLON_ARCH:-}"
+_quillon_main_prefix="$_quillon_root/build/wine-$QUILLON_ARCH"
+export WINEPREFIX=${1:-$_quillon_main_prefix}
+if [ "$QUILLON_ARCH" = x64 ]; then
+  export WINEARCH=win64
+  case ":$PATH:" in *":$_quillon_root/tools/wine64:"*) ;; *) export PATH="$_quillon_root/tools/wine64:$PATH" ;; esac
+  export WINELOADER=/usr/lib/wine/wine64
+else
+  export WINEARCH=win32
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # No crash dialog (it would hang a test), no Mono or Gecko installers.
 export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
@@ -21,9 +32,9 @@ wine_prefix_init() {
 }
 
 wine_prefix_copy() { # wine_prefix_copy <to>: a copy of the main prefix
-  wine_prefix_init "$_quillon_root/build/wine"
+  wine_prefix_init "$_quillon_main_prefix"
   rm -rf "$1"
-  cp -a "$_quillon_root/build/wine" "$1"
+  cp -a "$_quillon_main_prefix" "$1"
 }
 
 # Starts the wineserver and Wine's helper processes with their output detached, so that the

@@ -22,7 +22,10 @@ void CopyCut(wchar_t (&field)[N], const std::wstring& text) {
 }
 }  // namespace
 
+// cbSize is the full record, with the balloon icon: 956 bytes on 32-bit Windows.
+#ifndef _WIN64
 static_assert(sizeof(NOTIFYICONDATAW) == 956, "the full record, with the balloon icon");
+#endif
 
 void CGuiAdbLogic::AddTrayIcon() {
   if (m_tray.cbSize == 0) {

@@ -15,7 +15,8 @@ namespace ZOV {
 CUIControl::CUIControl() {}
 
 CUIControl::CUIControl(const CUIControl& o)
-    : m_id(o.m_id),
+    : std::enable_shared_from_this<CUIControl>(),  // a copy is a new object: no owner yet
+      m_id(o.m_id),
       m_type(o.m_type),
       m_visible(o.m_visible),
       m_enabled(o.m_enabled),

@@ -18,10 +18,10 @@ struct COpusEncoder::Api {
 
   bool Load() {
     HMODULE host = GetModuleHandleW(nullptr);
-    create = reinterpret_cast<decltype(create)>(GetProcAddress(host, "opus_encoder_create"));
-    encodeFloat = reinterpret_cast<decltype(encodeFloat)>(GetProcAddress(host, "opus_encode_float"));
-    ctl = reinterpret_cast<decltype(ctl)>(GetProcAddress(host, "opus_encoder_ctl"));
-    destroy = reinterpret_cast<decltype(destroy)>(GetProcAddress(host, "opus_encoder_destroy"));
+    create = win::ProcAddress<decltype(create)>(host, "opus_encoder_create");
+    encodeFloat = win::ProcAddress<decltype(encodeFloat)>(host, "opus_encode_float");
+    ctl = win::ProcAddress<decltype(ctl)>(host, "opus_encoder_ctl");
+    destroy = win::ProcAddress<decltype(destroy)>(host, "opus_encoder_destroy");
     return create && encodeFloat && ctl && destroy;
   }
 };

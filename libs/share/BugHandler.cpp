@@ -5,6 +5,7 @@
 #include "share.h"
 
 #include <dbghelp.h>
+#include <ScopedWin.h>
 #include <stdio.h>
 
 namespace ShareLib {
@@ -130,8 +131,7 @@ bool InitBugHandler(const wchar_t* appName, int /*flags*/) {
   // Loaded now, not in the crashed process; never freed.
   HMODULE dbghelp = LoadLibraryW(L"dbghelp.dll");
   if (dbghelp)
-    g_writeDump = reinterpret_cast<MiniDumpWriteDumpFn>(
-        reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+    g_writeDump = win::ProcAddress<MiniDumpWriteDumpFn>(dbghelp, "MiniDumpWriteDump");
 
   SetErrorMode(SetErrorMode(0) | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
   SetUnhandledExceptionFilter(OnUnhandledException);

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Checks the runnable folder: every binary imports only Windows' own DLLs or the folder's own,
-and the program and engine export their entry points by name.
+"""Checks a runnable folder (build/dist, 32-bit, or build/dist-x64): every binary is of the
+folder's architecture and imports only Windows' own DLLs or the folder's own, and the program
+and engine export their entry points by name.
 
-usage: check_binaries.py <dist folder> <wine prefix>
+usage: check_binaries.py <dist folder> <wine prefix> <win32|x64>
 """
 import os
 import re
@@ -11,8 +12,10 @@ import sys
 import unittest
 
 DIST = sys.argv[1] if len(sys.argv) > 1 else "build/dist"
-PREFIX = sys.argv[2] if len(sys.argv) > 2 else "build/wine"
-OBJDUMP = "i686-w64-mingw32-objdump"
+PREFIX = sys.argv[2] if len(sys.argv) > 2 else "build/wine-win32"
+ARCH = sys.argv[3] if len(sys.argv) > 3 else "win32"
+OBJDUMP = {"win32": "i686-w64-mingw32-objdump", "x64": "x86_64-w64-mingw32-objdump"}[ARCH]
+PE_FORMAT = {"win32": "pei-i386", "x64": "pei-x86-64"}[ARCH]
 
 DELIVERABLES = ["Quillon.exe", "zov.dll", "lua5.1.dll", "share.dll", "kelp.dll", "wistro.dll", "skin.zip"]
 OPUS_EXPORTS = """opus_encoder_get_size opus_encoder_create opus_encoder_init opus_encode
@@ -52,13 +55,28 @@ def exports(path):
     return names
 
 
+def system_folder():
+    """Where the prefix keeps Windows' DLLs of the folder's architecture: system32, or
+    syswow64 for 32-bit programs in a 64-bit prefix."""
+    windows = os.path.join(PREFIX, "drive_c", "windows")
+    wow = os.path.join(windows, "syswow64")
+    return wow if ARCH == "win32" and os.path.isdir(wow) else os.path.join(windows, "system32")
+
+
 class Dist(unittest.TestCase):
     def test_folder_has_every_deliverable(self):
         for name in DELIVERABLES:
             self.assertTrue(os.path.isfile(os.path.join(DIST, name)), name)
 
+    def test_binaries_are_of_the_folders_architecture(self):
+        for name in os.listdir(DIST):
+            if name.lower().endswith((".exe", ".dll")):
+                header = subprocess.run([OBJDUMP, "-f", os.path.join(DIST, name)], capture_output=True,
+                                        text=True, check=True).stdout
+                self.assertIn("file format " + PE_FORMAT, header, name)
+
     def test_imports_are_system_or_own(self):
-        system32 = os.path.join(PREFIX, "drive_c", "windows", "system32")
+        system32 = system_folder()
         own = {n.lower() for n in os.listdir(DIST)}
         system = {n.lower() for n in os.listdir(system32)} if os.path.isdir(system32) else set()
         for name in os.listdir(DIST):

@@ -13,11 +13,6 @@ int CountAlert(lua_State*) {
   return 0;
 }
 
-template <class F>
-F Export(HMODULE dll, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(dll, name)));
-}
-
 }  // namespace
 
 TEST(ZovDll, RunsASkinAndUnloadsCleanly) {
@@ -26,10 +21,10 @@ TEST(ZovDll, RunsASkinAndUnloadsCleanly) {
   for (int round = 0; round < 2; ++round) {  // a second load starts from a fresh state
     win::AutoModule dll(::LoadLibraryW(L"zov.dll"));
     ASSERT_TRUE(dll);
-    auto init = Export<int (*)()>(dll.get(), "InitZOV");
-    auto state = Export<lua_State* (*)()>(dll.get(), "GetLuaState");
-    auto load = Export<int (*)(const wchar_t*)>(dll.get(), "LoadSkin");
-    auto uninit = Export<void (*)()>(dll.get(), "UnInitZOV");
+    auto init = win::ProcAddress<int (*)()>(dll.get(), "InitZOV");
+    auto state = win::ProcAddress<lua_State* (*)()>(dll.get(), "GetLuaState");
+    auto load = win::ProcAddress<int (*)(const wchar_t*)>(dll.get(), "LoadSkin");
+    auto uninit = win::ProcAddress<void (*)()>(dll.get(), "UnInitZOV");
     ASSERT_TRUE(init && state && load && uninit);
 
     EXPECT_EQ(nullptr, state());

@@ -68,6 +68,8 @@ TEST(ControlFrame, RandomBytesNeverReadPastTheRead) {
     std::vector<unsigned char> bytes(n);
     for (auto& b : bytes) b = (unsigned char)rand();
     ControlMessage m = ParseControlRead(bytes.empty() ? nullptr : bytes.data(), n);
-    if (n < 8) EXPECT_EQ(m.kind, ControlMessage::None);
+    if (n < 8) {
+      EXPECT_EQ(m.kind, ControlMessage::None);
+    }
   }
 }

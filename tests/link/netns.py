@@ -47,9 +47,10 @@ class Namespaces:
 
     def wine_env(self, build):
         env = dict(os.environ)
-        env.update(WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
+        # The architecture, its Wine (PATH) and its dist folder are the test command's.
+        env.update(WINEPREFIX=self.prefix, WINEARCH=os.environ.get("WINEARCH", "win32"), WINEDEBUG="-all",
                    WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d",
-                   WINEPATH=os.path.join(build, "dist"))
+                   WINEPATH=os.environ.get("QUILLON_DIST") or os.environ.get("WINEPATH", ""))
         return env
 
     def __exit__(self, *exc):

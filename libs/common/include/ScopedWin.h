@@ -215,4 +215,11 @@ class ScopedLock {
   CriticalSection& m_cs;
 };
 
+// A module's export as the function type the caller knows it to have (FARPROC is only a
+// placeholder type; the cast goes through a pointer so that no warning hides a real mismatch).
+template <class F>
+F ProcAddress(HMODULE module, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 }  // namespace win

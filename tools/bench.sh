@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds one benchmark for this machine's architecture (as tools/arch.sh chooses, or
+# QUILLON_ARCH) and runs it under Wine; see bench/README.md for what each one prints.
+#   tools/bench.sh binding|events|paint|link [args...]
+#   tools/bench.sh push [MiB] [runs]        inside the adb sandbox (root)
+#   tools/bench.sh attach [rounds]          inside the adb sandbox (root)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+name=${1:-}
+case "$name" in
+  binding|events|paint|link|push|attach) shift ;;
+  *) sed -n '2,6p' "$0" >&2; exit 64 ;;
+esac
+source "$root/tools/arch.sh"
+echo "bench.sh: bench_$name, $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
+"$root/tools/build.sh" "$QUILLON_ARCH" "bench_$name" dist
+source "$root/tools/wine-env.sh"
+source "$root/tools/xvfb.sh"
+xvfb_start
+export WINEPATH="$QUILLON_DIST"
+wine_start
+trap 'wine_stop; xvfb_stop' EXIT
+trap 'exit 130' INT TERM
+exe="$QUILLON_BUILD/bench/bench_$name.exe"
+case "$name" in
+  push) python3 "$root/bench/bench_push.py" "$exe" "$@" ;;
+  attach) python3 "$root/tests/peers/adb_sandbox.py" --wine --timeout 900 -- "$exe" "$@" ;;
+  *) wine "$exe" "$@" ;;
+esac
