@@ -13,6 +13,14 @@ _quillon_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # True when the kernel runs 32-bit code: the 32-bit loader itself (not the wrapper) starts.
 quillon_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 
+# Fails with a message when the chosen build cannot run here (a forced win32 on a machine
+# without 32-bit support): building it still works, running it does not.
+quillon_check_runnable() {
+  [ "$QUILLON_ARCH" = x64 ] || quillon_runs_32bit && return 0
+  echo "$(basename "$0"): this machine cannot run 32-bit code (Wine's 32-bit loader does not start); use QUILLON_ARCH=x64" >&2
+  return 1
+}
+
 quillon_arch_paths() { # quillon_arch_paths <arch>: prints "build dist toolchain" of one arch
   case "$1" in
     win32) echo "$_quillon_root/build/win32 $_quillon_root/build/dist $_quillon_root/cmake/mingw-i686.cmake" ;;

@@ -13,14 +13,10 @@ case "$name" in
 esac
 source "$root/tools/arch.sh"
 echo "bench.sh: bench_$name, $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
+quillon_check_runnable
 "$root/tools/build.sh" "$QUILLON_ARCH" "bench_$name" dist
 source "$root/tools/wine-env.sh"
-source "$root/tools/xvfb.sh"
-xvfb_start
-export WINEPATH="$QUILLON_DIST"
-wine_start
-trap 'wine_stop; xvfb_stop' EXIT
-trap 'exit 130' INT TERM
+wine_session
 exe="$QUILLON_BUILD/bench/bench_$name.exe"
 case "$name" in
   push) python3 "$root/bench/bench_push.py" "$exe" "$@" ;;

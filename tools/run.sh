@@ -34,6 +34,7 @@ done
 
 source "$root/tools/arch.sh"
 echo "run.sh: starting the $QUILLON_ARCH build, $QUILLON_DIST/Quillon.exe ($QUILLON_ARCH_WHY)"
+quillon_check_runnable
 "$root/tools/build.sh" "$QUILLON_ARCH" dist
 source "$root/tools/wine-env.sh"
 source "$root/tools/xvfb.sh"

@@ -9,16 +9,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/arch.sh"
 echo "test.sh: testing the $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
+quillon_check_runnable
 "$root/tools/build.sh" "$QUILLON_ARCH"
 "$root/tools/build.sh" "$QUILLON_OTHER_ARCH" dist
 source "$root/tools/wine-env.sh"
-source "$root/tools/xvfb.sh"
-xvfb_start
 # Test programs find the deliverables' DLLs in the dist folder (also while CTest lists their tests).
-export WINEPATH="$QUILLON_DIST"
-wine_start
-trap 'wine_stop; xvfb_stop' EXIT
-trap 'exit 130' INT TERM
+wine_session
 log="$QUILLON_BUILD/ctest-last.log"
 set +e
 ctest --test-dir "$QUILLON_BUILD" --output-on-failure -j"$(nproc)" --timeout 300 "$@" 2>&1 | tee "$log"

@@ -46,3 +46,14 @@ wine_start() {
 }
 
 wine_stop() { wineserver -k >/dev/null 2>&1 || true; }
+
+# For the test and benchmark commands: a virtual display when there is none, the dist folder
+# on WINEPATH and a running wineserver, all ended when the shell exits (or is interrupted).
+wine_session() {
+  source "$_quillon_root/tools/xvfb.sh"
+  xvfb_start
+  export WINEPATH="$QUILLON_DIST"
+  wine_start
+  trap 'wine_stop; xvfb_stop' EXIT
+  trap 'exit 130' INT TERM
+}
