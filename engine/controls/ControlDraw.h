@@ -6,7 +6,21 @@
 
 #include <string>
 
+#include "ScopedWin.h"
+
 namespace ZOV {
+
+// Narrows the DC's clip region to rect (within the current one) until it goes out of scope,
+// when the DC's whole saved state comes back.
+class ScopedClipRect {
+ public:
+  ScopedClipRect(HDC hdc, const RECT& rect) : m_saved(hdc) {
+    ::IntersectClipRect(hdc, rect.left, rect.top, rect.right, rect.bottom);
+  }
+
+ private:
+  win::ScopedSaveDC m_saved;
+};
 
 // DrawTextW of the whole text with the font (null: the font already in the DC) and colour.
 // The background mode stays as the caller set it.

@@ -110,10 +110,11 @@ class CUIControl : public std::enable_shared_from_this<CUIControl> {
 
   // Places the control after its container's rect changed (percent layout).
   void LayoutInParent();
+  // Moves the control to a rect given relative to the parent, invalidating what changed.
+  // Layout containers place their children with it; the declared rect and percent record stay.
+  void Place(const RECT& relative);
 
  protected:
-  // Moves the control to a rect given relative to the parent, invalidating what changed.
-  void Place(const RECT& relative);
   // Place for the positioning operations of scripts: the new place also becomes the declared one.
   void PlaceByScript(const RECT& relative);
 

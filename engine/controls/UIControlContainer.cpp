@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "ControlDraw.h"
 #include "ControlFactory.h"
 #include "HostWnd.h"
 #include "ScopedWin.h"
@@ -86,12 +87,7 @@ int CUIControlContainer::ParseAttributes(const XmlNode* element) {
 }
 
 void CUIControlContainer::Paint(HDC hdc) {
-  RECT clip;
-  ::GetClipBox(hdc, &clip);
-  RECT area;
-  if (!IntersectRect(&area, &clip, &m_rect)) SetRectEmpty(&area);
-  win::ScopedSaveDC saved(hdc);
-  ::IntersectClipRect(hdc, area.left, area.top, area.right, area.bottom);
+  ScopedClipRect clip(hdc, m_rect);
   CUIControl::PaintBkColor(hdc);
   for (const ControlPtr& child : m_children)
     if (child->IsVisible()) child->Paint(hdc);
@@ -231,6 +227,7 @@ int CUIControlContainer::RemoveAt(size_t index) {
   if (m_hover == removed.get()) m_hover = nullptr;
   ForgetHostPointersInto(removed.get());
   m_children.erase(m_children.begin() + index);
+  ChildRemoved(index);
   RECT current = m_rect;
   SetRect(current);
   Invalidate();
@@ -257,7 +254,9 @@ int CUIControlContainer::RemoveControlByIndex(int index) {
 
 void CUIControlContainer::RemoveAllControl() {
   for (const ControlPtr& c : m_children) ForgetHostPointersInto(c.get());
+  size_t count = m_children.size();
   m_children.clear();
+  for (size_t i = count; i-- > 0;) ChildRemoved(i);  // as if removed from the last one
   RECT current = m_rect;
   SetRect(current);
   m_hover = nullptr;

@@ -44,6 +44,9 @@ class CUIControlContainer : public CUIControl {
   void LayoutChildren();
   // Copies the children of another container as clones (the clone's own list starts empty).
   void CloneChildrenFrom(const CUIControlContainer& other);
+  // Called after the child at index left the list, before the container is laid out again;
+  // containers that remember children by index mend their indices here.
+  virtual void ChildRemoved(size_t /*index*/) {}
 
   std::vector<ControlPtr> m_children;  // document order; the last is topmost
   CUIControl* m_hover = nullptr;       // not owned

@@ -1,0 +1,194 @@
+// CUIList: row layout under the scroll offset, row fills, hover and selection, the scroll bar's
+// life cycle.
+#include "UIList.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "ControlDraw.h"
+#include "ResourceManager.h"
+
+namespace ZOV {
+
+CUIList::CUIList() { m_type = kTypeList; }
+
+CUIList::CUIList(const CUIList& o)
+    : CUIControlContainer(o),
+      IScrollBarListener(),
+      m_itemHeight(o.m_itemHeight),
+      m_selectedRow(o.m_selectedRow),
+      m_hoverRow(o.m_hoverRow),
+      m_selectedColor(o.m_selectedColor),
+      m_hoverColor(o.m_hoverColor) {}
+
+CUIList::~CUIList() { DropScrollBar(); }
+
+std::shared_ptr<CUIControl> CUIList::Clone() const {
+  auto copy = std::make_shared<CUIList>(*this);
+  copy->CloneChildrenFrom(*this);
+  return copy;
+}
+
+void CUIList::SetHostWnd(CHostWnd* host) {
+  CUIControlContainer::SetHostWnd(host);
+  if (m_scrollBar) m_scrollBar->SetHostWnd(host);
+}
+
+int CUIList::ParseAttributes(const XmlNode* element) {
+  CUIControlContainer::ParseAttributes(element);
+  if (!element) return 1;
+  CResourceManager& res = CResourceManager::Instance();
+  for (const XmlAttribute* a = element->first_attribute(); a; a = a->next_attribute()) {
+    const char* name = a->name();
+    const char* value = a->value();
+    if (!std::strcmp(name, "itemheight")) {
+      int h = std::atoi(value);
+      m_itemHeight = h < 0 ? 0 : h;  // rows upside down would hit-test and paint nowhere
+    } else if (!std::strcmp(name, "itemhoverbkcolor")) {
+      m_hoverColor = res.ParseColor(value);
+    } else if (!std::strcmp(name, "itemselectedbkcolor")) {
+      m_selectedColor = res.ParseColor(value);
+    }
+  }
+  // The rows were added before the item height was known.
+  RECT current = m_rect;
+  SetRect(current);
+  return 1;
+}
+
+void CUIList::SetRect(const RECT& rect) {
+  m_rect = rect;
+  int height = rect.bottom - rect.top;
+  long long content = (long long)m_children.size() * m_itemHeight;
+  if (content > INT_MAX) content = INT_MAX;
+  if (height < content) {
+    if (!m_scrollBar) {
+      // Not a child: it is neither found, nor hit-tested, nor removed with the rows.
+      m_scrollBar.reset(new CUIScrollBar);
+      m_scrollBar->SetHostWnd(m_host);
+      m_scrollBar->SetListener(this);
+      m_scrollBar->SetParent(this);
+    }
+    // 8 pixels wide, 1 pixel inside the right edge.
+    m_scrollBar->SetRect(RECT{rect.right - 9, rect.top, rect.right - 1, rect.bottom});
+    m_scrollBar->SetRange(height, (int)content);
+  } else {
+    DropScrollBar();
+  }
+  int offset = m_scrollBar ? m_scrollBar->GetContentOffset() : 0;
+  int width = rect.right - rect.left;
+  for (size_t b = 0; b < m_children.size(); ++b) {
+    CUIControl* row = m_children[b].get();
+    if (!row->IsVisible()) continue;  // hidden rows keep their place in the order
+    int top = (int)b * m_itemHeight - offset;
+    row->Place(RECT{0, top, width, top + m_itemHeight});
+  }
+}
+
+void CUIList::DropScrollBar() {
+  if (!m_scrollBar) return;
+  m_scrollBar->CancelDrag();  // the host must not keep a capture control that is gone
+  m_scrollBar.reset();
+}
+
+void CUIList::Paint(HDC hdc) {
+  ScopedClipRect clip(hdc, m_rect);
+  CUIControl::PaintBkColor(hdc);
+  for (size_t i = 0; i < m_children.size(); ++i) {
+    CUIControl* row = m_children[i].get();
+    if (!row->IsVisible()) continue;
+    const RECT& r = row->GetRect();
+    if (r.bottom <= m_rect.top || r.top >= m_rect.bottom) continue;  // scrolled out of sight
+    if ((int)i == m_hoverRow) FillSolid(hdc, r, m_hoverColor);
+    if ((int)i == m_selectedRow) FillSolid(hdc, r, m_selectedColor);  // over the hover fill
+    row->Paint(hdc);
+  }
+  if (m_scrollBar) m_scrollBar->Paint(hdc);
+  CUIControl::PaintBorder(hdc);
+}
+
+int CUIList::RowAtPoint(POINT pt) const {
+  for (int i = (int)m_children.size() - 1; i >= 0; --i) {
+    const CUIControl* row = m_children[i].get();
+    if (row->IsVisible() && row->IsEnable() && PtInRect(&row->GetRect(), pt)) return i;
+  }
+  return -1;
+}
+
+LRESULT CUIList::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
+  if (m_scrollBar) {
+    bool byBar = false;
+    LRESULT result = m_scrollBar->OnMessage(msg, wParam, lParam, &byBar);
+    if (byBar) {
+      // The mouse is on the bar now: the row it came from is left.
+      if (msg == WM_MOUSEMOVE) {
+        bool scratch = false;
+        CUIControlContainer::OnMessage(WM_MOUSELEAVE, wParam, lParam, &scratch);
+      }
+      if (handled) *handled = true;
+      return result;
+    }
+  }
+  bool routed = false;
+  LRESULT result = CUIControlContainer::OnMessage(msg, wParam, lParam, &routed);
+  if (routed) {
+    if (handled) *handled = true;
+    return result;
+  }
+  // The wheel needs no row: with a scroll bar it was handled above, without one it does nothing.
+  POINT pt = {(LONG)LOWORD(lParam), (LONG)HIWORD(lParam)};
+  switch (msg) {
+    case WM_MOUSEMOVE: {
+      int row = RowAtPoint(pt);
+      if (row != m_hoverRow) {
+        m_hoverRow = row;
+        Invalidate();
+      }
+      if (handled) *handled = true;
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      if (handled) *handled = true;
+      return 0;
+    case WM_LBUTTONUP: {
+      int row = RowAtPoint(pt);
+      if (row >= 0) {
+        m_selectedRow = row;
+        Invalidate();
+      }
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+void CUIList::OnScrollChanged(int) {
+  RECT current = m_rect;  // the layout reads the offset from the bar
+  SetRect(current);
+  Invalidate();
+}
+
+int CUIList::RemoveRow(int index) { return RemoveControlByIndex(index); }
+
+int CUIList::SelectItem(int index) {
+  if (index < 0 || index >= (int)m_children.size()) return 0;
+  m_selectedRow = index;
+  Invalidate();
+  return 1;
+}
+
+void CUIList::ChildRemoved(size_t index) {
+  // The hover and selected marks stay on their rows, or go with them.
+  auto mend = [index](int& row) {
+    if (row == (int)index)
+      row = -1;
+    else if (row > (int)index)
+      --row;
+  };
+  mend(m_selectedRow);
+  mend(m_hoverRow);
+}
+
+}  // namespace ZOV

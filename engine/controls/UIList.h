@@ -1,0 +1,58 @@
+// CUIList: a container whose children are rows of equal height, stacked downwards. The row
+// under the mouse and the selected row get fills of their own; a vertical scroll bar appears
+// while the rows don't fit and scrolls them.
+#pragma once
+
+#include <memory>
+
+#include "UIControlContainer.h"
+#include "UIScrollBar.h"
+
+namespace ZOV {
+
+class CUIList : public CUIControlContainer, public IScrollBarListener {
+ public:
+  CUIList();
+  CUIList(const CUIList& other);  // rows are cloned by Clone; the scroll bar is made anew
+  ~CUIList() override;
+
+  // Never skips an unchanged rect: rows may have come or gone.
+  void SetRect(const RECT& rect) override;
+  std::shared_ptr<CUIControl> Clone() const override;
+  void SetHostWnd(CHostWnd* host) override;
+  // The container's attributes and rows, then "itemheight", "itemhoverbkcolor",
+  // "itemselectedbkcolor"; then the rows are laid out with the new height.
+  int ParseAttributes(const XmlNode* element) override;
+  void Paint(HDC hdc) override;
+  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
+  void OnScrollChanged(int contentOffset) override;
+
+  // Removes the row at index; 1 when there was one, 0 otherwise.
+  int RemoveRow(int index);
+  // Makes the row at index the selected one and repaints; 0 (and no change) when there is no
+  // such row.
+  int SelectItem(int index);
+  int GetSelectedRow() const { return m_selectedRow; }
+  int GetHoverRow() const { return m_hoverRow; }
+  int GetItemHeight() const { return m_itemHeight; }
+  COLORREF GetHoverRowColor() const { return m_hoverColor; }
+  COLORREF GetSelectedRowColor() const { return m_selectedColor; }
+  CUIScrollBar* GetScrollBar() const { return m_scrollBar.get(); }
+
+ protected:
+  void ChildRemoved(size_t index) override;
+
+ private:
+  // Index of the topmost visible, enabled row containing pt; -1 when none.
+  int RowAtPoint(POINT pt) const;
+  void DropScrollBar();
+
+  std::unique_ptr<CUIScrollBar> m_scrollBar;  // only while the rows don't fit
+  int m_itemHeight = 0;
+  int m_selectedRow = -1;  // index, -1 for none
+  int m_hoverRow = -1;     // index, -1 for none
+  COLORREF m_selectedColor = 0x010101;
+  COLORREF m_hoverColor = 0x010101;
+};
+
+}  // namespace ZOV
