@@ -2,7 +2,11 @@
 #include "ControlFactory.h"
 
 #include "UIControlContainer.h"
+#include "UILinearLayout.h"
+#include "UIList.h"
+#include "UIScrollBar.h"
 #include "UIStatic.h"
+#include "UITabCtrl.h"
 
 namespace ZOV {
 
@@ -14,6 +18,10 @@ CControlFactory& CControlFactory::Instance() {
 CControlFactory::CControlFactory() {
   Register("container", [] { return std::make_shared<CUIControlContainer>(); });
   Register("static", [] { return std::make_shared<CUIStatic>(); });
+  Register("tabctrl", [] { return std::make_shared<CUITabCtrl>(); });
+  Register("list", [] { return std::make_shared<CUIList>(); });
+  Register("scrollbar", [] { return std::make_shared<CUIScrollBar>(); });
+  Register("linearlayout", [] { return std::make_shared<CUILinearLayout>(); });
 }
 
 ControlPtr CControlFactory::Create(const char* name) const {

@@ -7,7 +7,9 @@
 #include "TimerManager.h"
 #include "UIBuilder.h"
 #include "UIControlContainer.h"
+#include "UIList.h"
 #include "UIStatic.h"
+#include "UITabCtrl.h"
 
 namespace ZOV {
 
@@ -113,9 +115,22 @@ void RegisterControl(lua_State* L) {
   class_def<CUIStatic>(L, "SetTextColor", &CUIStatic::SetTextColor);
   class_def<CUIStatic>(L, "GetTextColor", &CUIStatic::GetTextColor);
   bind_control_type<CUIControl, CUIStatic, kTypeStatic>();
-  // The remaining control classes register here, in this order, as they are built:
-  // "LuaButton", "LuaCheckBox", "LuaRadioButton", "LuaProgressBar", "LuaList",
-  // "LuaEdit", "LuaComboBox", "LuaTabCtrl", "LuaRichEdit".
+  // "LuaButton", "LuaCheckBox", "LuaRadioButton", "LuaProgressBar" register here.
+
+  class_add<CUIList>(L, "LuaList");
+  class_inh<CUIList, CUIControlContainer>(L);
+  class_def<CUIList>(L, "RemoveRow", &CUIList::RemoveRow);
+  bind_control_type<CUIControl, CUIList, kTypeList>();
+  // "LuaEdit", "LuaComboBox" register here.
+
+  class_add<CUITabCtrl>(L, "LuaTabCtrl");
+  class_inh<CUITabCtrl, CUIControlContainer>(L);
+  class_def<CUITabCtrl>(L, "GetCurSelectIndex", &CUITabCtrl::GetCurSelectIndex);
+  class_def<CUITabCtrl>(L, "GetCurSelectControl", &CUITabCtrl::GetCurSelectControl);
+  class_def<CUITabCtrl>(L, "SelectItem", &CUITabCtrl::SelectItem);
+  bind_control_type<CUIControl, CUITabCtrl, kTypeTabCtrl>();
+  // "LuaRichEdit" registers here.
+  // Linear layouts and scroll bars have no class: they reach scripts as nil.
 }
 
 }  // namespace

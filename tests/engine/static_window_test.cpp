@@ -7,6 +7,7 @@
 #include "Engine.h"
 #include "HostWnd.h"
 #include "PngWriter.h"
+#include "ScreenPixels.h"
 #include "TempDir.h"
 #include "UIBuilder.h"
 #include "UIStatic.h"
@@ -14,30 +15,6 @@
 using namespace ZOV;
 
 namespace {
-
-COLORREF ScreenAt(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  COLORREF c = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return c;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-// Lets the window system show what was painted.
-void Settle() {
-  for (int i = 0; i < 20; ++i) {
-    Pump();
-    Sleep(25);
-  }
-}
 
 class StaticWindow : public ::testing::Test {
  protected:
@@ -73,7 +50,7 @@ TEST_F(StaticWindow, TextAndImagesReachTheScreen) {
   Settle();
   POINT o = {0, 0};
   ClientToScreen(w->GetHWND(), &o);
-  auto at = [&](int x, int y) { return ScreenAt(o.x + x, o.y + y); };
+  auto at = [&](int x, int y) { return ScreenPixel(o.x + x, o.y + y); };
   // Nine-grid about the image's middle line: 4-pixel red edges kept, green middle stretched.
   EXPECT_EQ(at(10, 10), RGB(255, 0, 0));
   EXPECT_EQ(at(13, 13), RGB(255, 0, 0));

@@ -1,0 +1,68 @@
+// CUITabCtrl: the selected page alone is painted and fed.
+#include "UITabCtrl.h"
+
+#include <windowsx.h>
+
+#include <cstdlib>
+
+#include "ControlDraw.h"
+#include "HostWnd.h"
+
+namespace ZOV {
+
+CUITabCtrl::CUITabCtrl() { m_type = kTypeTabCtrl; }
+
+std::shared_ptr<CUIControl> CUITabCtrl::Clone() const {
+  auto copy = std::make_shared<CUITabCtrl>(*this);
+  copy->CloneChildrenFrom(*this);
+  return copy;
+}
+
+int CUITabCtrl::ParseAttributes(const XmlNode* element) {
+  CUIControlContainer::ParseAttributes(element);
+  // A negative "select" wraps to a large index, which names no page: nothing is shown.
+  if (const char* v = Attr(element, "select")) m_selected = (unsigned)std::atoi(v);
+  return 1;
+}
+
+CUIControl* CUITabCtrl::GetCurSelectControl() const {
+  return m_selected < m_children.size() ? m_children[m_selected].get() : nullptr;
+}
+
+int CUITabCtrl::SelectItem(unsigned index) {
+  if (index >= m_children.size()) return 0;
+  m_selected = index;
+  Invalidate();
+  return 1;
+}
+
+void CUITabCtrl::ChildRemoved(size_t index) {
+  // The page on show stays on show when one before it goes.
+  if (index < m_selected) --m_selected;
+}
+
+void CUITabCtrl::Paint(HDC hdc) {
+  ScopedClipRect clip(hdc, m_rect);
+  CUIControl::PaintBkColor(hdc);
+  CUIControl* page = GetCurSelectControl();
+  if (page && page->IsVisible()) page->Paint(hdc);
+  CUIControl::PaintBorder(hdc);
+}
+
+LRESULT CUITabCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
+  if (m_selected >= m_children.size()) return 0;
+  ControlPtr page = m_children[m_selected];  // kept alive: it may be removed while it handles this
+  bool mouse = msg == WM_NCHITTEST || msg == WM_MOUSEHOVER || (msg >= WM_MOUSEFIRST && msg <= WM_XBUTTONDBLCLK);
+  if (mouse) {
+    POINT pt = {(LONG)LOWORD(lParam), (LONG)HIWORD(lParam)};
+    if (msg == WM_NCHITTEST || msg == WM_MOUSEWHEEL) {
+      pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      HWND hwnd = m_host ? m_host->GetHWND() : nullptr;
+      if (hwnd) ::ScreenToClient(hwnd, &pt);
+    }
+    if (!PtInRect(&page->GetRect(), pt)) return 0;
+  }
+  return page->OnMessage(msg, wParam, lParam, handled);
+}
+
+}  // namespace ZOV
