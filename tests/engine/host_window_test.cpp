@@ -6,6 +6,7 @@
 #include "DoBuffer.h"
 #include "Engine.h"
 #include "HostWnd.h"
+#include "ScreenPixels.h"
 #include "TempDir.h"
 #include "UIBuilder.h"
 #include "UIControlContainer.h"
@@ -38,14 +39,6 @@ class HostWindow : public ::testing::Test {
     int v = (int)lua_tointeger(L, -1);
     lua_pop(L, 1);
     return v;
-  }
-  static void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
   }
 
   TempDir m_skin;
@@ -199,14 +192,6 @@ TEST_F(HostWindow, QuitDuringAModalLoopEndsItAndTheOuterLoop) {
   EXPECT_EQ(second->DoModal(GetDesktopWindow()), 42u);
 }
 
-// The screen's pixel at (x, y), read back from the display.
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  COLORREF c = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return c;
-}
-
 TEST_F(HostWindow, LayeredWindowHasHolesWherePureBlackWasPainted) {
   // A red window behind, a layered window in front: green inside, a pure black border.
   CHostWnd* back = Make(R"(id="back" center="0" left="100" top="100" width="200" height="200")",
@@ -214,10 +199,7 @@ TEST_F(HostWindow, LayeredWindowHasHolesWherePureBlackWasPainted) {
   CHostWnd* front = Make(R"(id="front" center="0" left="150" top="150" width="100" height="100" layered="1")",
                          R"(<container width="100" height="100" bkcolor="#00FF00" bordersize="10" bordercolor="#000000"/>)");
   ASSERT_TRUE(back->GetHWND() && front->GetHWND());
-  for (int i = 0; i < 20; ++i) {
-    Pump();
-    Sleep(25);
-  }
+  Settle();
   EXPECT_EQ(ScreenPixel(200, 200), RGB(0, 255, 0));  // opaque where the control drew colour
   EXPECT_EQ(ScreenPixel(153, 200), RGB(255, 0, 0));  // a hole where it drew pure black
   EXPECT_EQ(ScreenPixel(120, 120), RGB(255, 0, 0));  // the window behind, untouched
