@@ -9,7 +9,8 @@ int LinearLayoutStart(int align, int length, int content) {
   return 0;
 }
 
-std::vector<RECT> LinearLayoutRects(const LinearLayoutSettings& s, SIZE layout, const std::vector<int>& lengths) {
+std::vector<RECT> LinearLayoutRects(const LinearLayoutSettings& s, SIZE layout,
+                                    const std::vector<int>& lengths) {
   int n = (int)lengths.size();
   std::vector<RECT> rects;
   if (n == 0) return rects;
@@ -25,8 +26,10 @@ std::vector<RECT> LinearLayoutRects(const LinearLayoutSettings& s, SIZE layout, 
   for (int k = 0; k < n; ++k) {
     // Main-axis extent first, then the cross axis.
     int along = s.itemSize ? (s.vertical ? s.itemSize->cy : s.itemSize->cx) : lengths[k];
-    int across = s.itemSize ? (s.vertical ? s.itemSize->cx : s.itemSize->cy) : (s.vertical ? layout.cx : layout.cy);
-    rects.push_back(s.vertical ? RECT{0, cursor, across, cursor + along} : RECT{cursor, 0, cursor + along, across});
+    int across =
+        s.itemSize ? (s.vertical ? s.itemSize->cx : s.itemSize->cy) : (s.vertical ? layout.cx : layout.cy);
+    rects.push_back(s.vertical ? RECT{0, cursor, across, cursor + along}
+                               : RECT{cursor, 0, cursor + along, across});
     cursor += along + s.padding;
   }
   return rects;

@@ -10,10 +10,10 @@
 namespace ZOV {
 
 struct LinearLayoutSettings {
-  bool vertical = false;            // stack downwards instead of rightwards
-  int align = 0;                    // 0 start, 1 centre, 2 end of the main axis
-  int padding = 0;                  // gap between neighbouring children
-  std::optional<SIZE> itemSize;     // fixed size of every child
+  bool vertical = false;         // stack downwards instead of rightwards
+  int align = 0;                 // 0 start, 1 centre, 2 end of the main axis
+  int padding = 0;               // gap between neighbouring children
+  std::optional<SIZE> itemSize;  // fixed size of every child
 };
 
 // Offset of the first child along the main axis: 0, (length − content) / 2 or

@@ -52,10 +52,14 @@ int CUIScrollBar::ParseAttributes(const XmlNode* element) {
   for (const XmlAttribute* a = element->first_attribute(); a; a = a->next_attribute()) {
     const char* name = a->name();
     const char* value = a->value();
-    if (!std::strcmp(name, "combineimage")) m_image.name = text::Utf8ToWide(value);
-    else if (!std::strcmp(name, "src")) m_image.src = FourNumbers(value);
-    else if (!std::strcmp(name, "dest")) m_image.dest = FourNumbers(value);
-    else if (!std::strcmp(name, "corner")) m_image.corner = FourNumbers(value);
+    if (!std::strcmp(name, "combineimage"))
+      m_image.name = text::Utf8ToWide(value);
+    else if (!std::strcmp(name, "src"))
+      m_image.src = FourNumbers(value);
+    else if (!std::strcmp(name, "dest"))
+      m_image.dest = FourNumbers(value);
+    else if (!std::strcmp(name, "corner"))
+      m_image.corner = FourNumbers(value);
   }
   return 1;
 }

@@ -52,7 +52,8 @@ void CUITabCtrl::Paint(HDC hdc) {
 LRESULT CUITabCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
   if (m_selected >= m_children.size()) return 0;
   ControlPtr page = m_children[m_selected];  // kept alive: it may be removed while it handles this
-  bool mouse = msg == WM_NCHITTEST || msg == WM_MOUSEHOVER || (msg >= WM_MOUSEFIRST && msg <= WM_XBUTTONDBLCLK);
+  bool mouse =
+      msg == WM_NCHITTEST || msg == WM_MOUSEHOVER || (msg >= WM_MOUSEFIRST && msg <= WM_XBUTTONDBLCLK);
   if (mouse) {
     POINT pt = {(LONG)LOWORD(lParam), (LONG)HIWORD(lParam)};
     if (msg == WM_NCHITTEST || msg == WM_MOUSEWHEEL) {

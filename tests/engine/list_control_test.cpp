@@ -53,8 +53,9 @@ class ListControl : public ::testing::Test {
  protected:
   // A 100 by 100 list at (10, 10) in a root container, with `rows` empty rows of 20 pixels.
   void Build(int rows, const char* listAttributes = "itemheight=\"20\"") {
-    std::string xml = std::string("<container><list id=\"list\" left=\"10\" top=\"10\" width=\"100\" height=\"100\" ") +
-                      listAttributes + ">";
+    std::string xml =
+        std::string("<container><list id=\"list\" left=\"10\" top=\"10\" width=\"100\" height=\"100\" ") +
+        listAttributes + ">";
     for (int i = 0; i < rows; ++i) xml += "<container id=\"r" + std::to_string(i) + "\"/>";
     xml += "</list></container>";
     m_text.assign(xml.begin(), xml.end());
@@ -66,7 +67,9 @@ class ListControl : public ::testing::Test {
     m_list = dynamic_cast<CUIList*>(m_root->FindControl("list"));
     ASSERT_NE(m_list, nullptr);
   }
-  void Send(UINT msg, int x, int y, WPARAM wParam = 0) { m_root->OnMessage(msg, wParam, MAKELPARAM(x, y), nullptr); }
+  void Send(UINT msg, int x, int y, WPARAM wParam = 0) {
+    m_root->OnMessage(msg, wParam, MAKELPARAM(x, y), nullptr);
+  }
 
   std::vector<char> m_text;
   rapidxml::xml_document<char> m_doc;

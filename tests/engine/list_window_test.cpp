@@ -49,13 +49,17 @@ class ListWindow : public ::testing::Test {
     std::string rows, small;
     for (int i = 0; i < 10; ++i) rows += "<container/>";
     for (int i = 0; i < 5; ++i) small += "<container/>";
-    m_skin.Write(L"lists.xml", R"(<ui><view id="lists" center="0" left="200" top="150" width="200" height="150">
+    m_skin.Write(L"lists.xml",
+                 R"(<ui><view id="lists" center="0" left="200" top="150" width="200" height="150">
         <container width="200" height="150" bkcolor="#202020">
           <list id="list" left="10" top="10" width="120" height="100" itemheight="20"
-                itemhoverbkcolor="#00FF00" itemselectedbkcolor="#0000FF">)" + rows + R"(</list>
+                itemhoverbkcolor="#00FF00" itemselectedbkcolor="#0000FF">)" +
+                     rows + R"(</list>
           <tabctrl id="tab" left="140" top="10" width="50" height="100" select="1">
-            <list id="p0" width="50" height="50" itemheight="10" bkcolor="#FF0000">)" + small + R"(</list>
-            <list id="p1" top="50" width="50" height="50" itemheight="10" bkcolor="#FFFF00">)" + small + R"(</list>
+            <list id="p0" width="50" height="50" itemheight="10" bkcolor="#FF0000">)" +
+                     small + R"(</list>
+            <list id="p1" top="50" width="50" height="50" itemheight="10" bkcolor="#FFFF00">)" +
+                     small + R"(</list>
           </tabctrl>
         </container></view></ui>)");
     m_wnd = CUIBuilder::Instance().CreateWindowFromXml("lists.xml");
@@ -71,14 +75,17 @@ class ListWindow : public ::testing::Test {
     Pump();
     CEngine::Instance().SkinLoader().CloseSkin();
   }
-  void Mouse(UINT msg, int x, int y) { SendMessageW(m_hwnd, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y)); }
+  void Mouse(UINT msg, int x, int y) {
+    SendMessageW(m_hwnd, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
+  }
   void Click(int x, int y) {
     Mouse(WM_LBUTTONDOWN, x, y);
     Mouse(WM_LBUTTONUP, x, y);
   }
   // The wheel's point is in screen coordinates.
   void Wheel(int delta, int x, int y) {
-    SendMessageW(m_hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)delta), MAKELPARAM(m_origin.x + x, m_origin.y + y));
+    SendMessageW(m_hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)delta),
+                 MAKELPARAM(m_origin.x + x, m_origin.y + y));
   }
   COLORREF At(int x, int y) {
     Settle();
