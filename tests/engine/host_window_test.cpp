@@ -6,10 +6,10 @@
 #include "DoBuffer.h"
 #include "Engine.h"
 #include "HostWnd.h"
-#include "ScreenPixels.h"
 #include "TempDir.h"
 #include "UIBuilder.h"
 #include "UIControlContainer.h"
+#include "WindowPump.h"
 #include "lua.hpp"
 
 using namespace ZOV;

@@ -10,11 +10,11 @@
 #include "GdiCount.h"
 #include "HostWnd.h"
 #include "PngWriter.h"
-#include "ScreenPixels.h"
 #include "TempDir.h"
 #include "UIBuilder.h"
 #include "UIList.h"
 #include "UITabCtrl.h"
+#include "WindowPump.h"
 
 using namespace ZOV;
 

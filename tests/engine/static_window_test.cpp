@@ -7,10 +7,10 @@
 #include "Engine.h"
 #include "HostWnd.h"
 #include "PngWriter.h"
-#include "ScreenPixels.h"
 #include "TempDir.h"
 #include "UIBuilder.h"
 #include "UIStatic.h"
+#include "WindowPump.h"
 
 using namespace ZOV;
 

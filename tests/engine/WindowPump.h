@@ -1,9 +1,9 @@
-// Window tests on the virtual display: pumping messages and reading back screen pixels.
+// Message pumping and screen reading for tests of windows on the virtual display.
 #pragma once
 
 #include <windows.h>
 
-// Dispatches every message waiting for this thread (a quit message is dropped).
+// Dispatches the thread's waiting messages; a quit message is dropped.
 inline void Pump() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -13,15 +13,15 @@ inline void Pump() {
   }
 }
 
-// Lets the window system show what was painted.
-inline void Settle() {
-  for (int i = 0; i < 20; ++i) {
+// Lets the window system deliver input and show what was painted.
+inline void Settle(int rounds = 20) {
+  for (int i = 0; i < rounds; ++i) {
     Pump();
     Sleep(25);
   }
 }
 
-// The screen's pixel at (x, y).
+// The screen's pixel at (x, y), read back from the display.
 inline COLORREF ScreenPixel(int x, int y) {
   HDC screen = GetDC(nullptr);
   COLORREF c = GetPixel(screen, x, y);
