@@ -84,7 +84,9 @@ void CUIScrollBar::ScrollByWheel(int wheelDelta) {
 }
 
 void CUIScrollBar::SetHot(int state) {
-  if (m_enabled) m_hot = state;
+  if (!m_enabled || m_hot == state) return;
+  m_hot = state;
+  Invalidate();
 }
 
 bool CUIScrollBar::IsCaptureControl() const { return m_host && m_host->GetCaptureControl() == this; }
@@ -110,7 +112,6 @@ LRESULT CUIScrollBar::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* ha
       if (m_dragging) {
         CancelDrag();
         SetHot(kNormal);
-        Invalidate();
         SetHandled(handled);
       }
       return 0;
@@ -122,14 +123,12 @@ LRESULT CUIScrollBar::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* ha
     case WM_MOUSEHOVER:
       if (!m_dragging && PtInRect(&m_rect, pt)) {
         SetHot(kHover);
-        Invalidate();
         SetHandled(handled);
       }
       return 0;
     case WM_MOUSELEAVE:
       if (!m_dragging && m_hot != kNormal) {
         SetHot(kNormal);
-        Invalidate();
         // Only its own capture: another control may hold the host's.
         if (IsCaptureControl()) SetMouseCapture(false);
         SetHandled(handled);
@@ -152,11 +151,9 @@ LRESULT CUIScrollBar::OnMouseMove(POINT pt, LPARAM lParam, bool* handled) {
   }
   if (PtInRect(&m_rect, pt)) {
     SetHot(kHover);
-    Invalidate();
     SetHandled(handled);
   } else if (m_hot == kHover) {
     SetHot(kNormal);
-    Invalidate();
   }
   return 0;
 }
@@ -180,7 +177,6 @@ LRESULT CUIScrollBar::OnButtonDown(POINT pt, bool* handled) {
         SetMouseCapture(true);
       }
       SetHot(kPressed);
-      Invalidate();
       break;
   }
   SetHandled(handled);

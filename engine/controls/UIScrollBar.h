@@ -53,7 +53,7 @@ class CUIScrollBar : public CUIControl {
   void CancelDrag();
 
  private:
-  void SetHot(int state);  // a disabled bar keeps its state
+  void SetHot(int state);  // repaints on a change; a disabled bar keeps its state
   bool IsCaptureControl() const;
   LRESULT OnMouseMove(POINT pt, LPARAM lParam, bool* handled);
   LRESULT OnButtonDown(POINT pt, bool* handled);
