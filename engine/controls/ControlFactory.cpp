@@ -1,9 +1,12 @@
 // The control factory and the classes it knows.
 #include "ControlFactory.h"
 
+#include "UIButton.h"
+#include "UICheckBox.h"
 #include "UIControlContainer.h"
 #include "UILinearLayout.h"
 #include "UIList.h"
+#include "UIRadioButton.h"
 #include "UIScrollBar.h"
 #include "UIStatic.h"
 #include "UITabCtrl.h"
@@ -18,6 +21,9 @@ CControlFactory& CControlFactory::Instance() {
 CControlFactory::CControlFactory() {
   Register("container", [] { return std::make_shared<CUIControlContainer>(); });
   Register("static", [] { return std::make_shared<CUIStatic>(); });
+  Register("button", [] { return std::make_shared<CUIButton>(); });
+  Register("checkbox", [] { return std::make_shared<CUICheckBox>(); });
+  Register("radiobutton", [] { return std::make_shared<CUIRadioButton>(); });
   Register("tabctrl", [] { return std::make_shared<CUITabCtrl>(); });
   Register("list", [] { return std::make_shared<CUIList>(); });
   Register("scrollbar", [] { return std::make_shared<CUIScrollBar>(); });

@@ -104,15 +104,17 @@ RECT ImageDestRect(const RECT& control, const RECT& d) {
 
 RECT ImageSourceRect(const ImageSpec& spec, int imageWidth, int imageHeight) {
   RECT s = Empty(spec.src) ? RECT{0, 0, imageWidth, imageHeight} : spec.src;
+  // An index past the last frame takes the last one rather than reading beyond the strip
+  // (into whatever lies right of or below the src rect).
   if (spec.columns) {
     i64 fw = ((i64)s.right - s.left) / spec.columns;
-    i64 left = s.left + spec.columnIndex * fw;
+    i64 left = s.left + std::min<int>(spec.columnIndex, spec.columns - 1) * fw;
     s.left = Clamp32(left);
     s.right = Clamp32(left + fw);
   }
   if (spec.rows) {
     i64 fh = ((i64)s.bottom - s.top) / spec.rows;
-    i64 top = s.top + spec.rowIndex * fh;
+    i64 top = s.top + std::min<int>(spec.rowIndex, spec.rows - 1) * fh;
     s.top = Clamp32(top);
     s.bottom = Clamp32(top + fh);
   }

@@ -20,12 +20,6 @@ struct AlignValues {
   int x = 0, y = 0, ellipsis = 0;
 };
 
-RECT FourNumbers(const char* value) {
-  int n[4];
-  ParseNumberList(value, n, 4);
-  return RECT{n[0], n[1], n[2], n[3]};
-}
-
 // Negative alignment values count as 0, which selects the default anyway.
 int AlignNumber(const char* value) {
   int v = std::atoi(value);
@@ -53,10 +47,10 @@ int CUIStatic::ParseAttributes(const XmlNode* element) {
       {"textcolor", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textColor = Res().ParseColor(v); }},
       {"disabledtextcolor",
        [](CUIStatic& s, AlignValues&, const char* v) { s.m_disabledTextColor = Res().ParseColor(v); }},
-      {"textpadding", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textPadding = FourNumbers(v); }},
-      {"src", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.src = FourNumbers(v); }},
-      {"dest", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.dest = FourNumbers(v); }},
-      {"corner", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.corner = FourNumbers(v); }},
+      {"textpadding", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textPadding = ParseRectList(v); }},
+      {"src", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.src = ParseRectList(v); }},
+      {"dest", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.dest = ParseRectList(v); }},
+      {"corner", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.corner = ParseRectList(v); }},
       {"font", [](CUIStatic& s, AlignValues&, const char* v) { s.m_font = Res().GetFont(v); }},
       {"bkimage", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.name = text::Utf8ToWide(v); }},
       {"alignX", [](CUIStatic&, AlignValues& a, const char* v) { a.x = AlignNumber(v); }},
@@ -82,13 +76,14 @@ void CUIStatic::PaintBkImage(HDC hdc) {
   if (!m_bkImage.name.empty()) DrawImageSpec(hdc, m_rect, m_bkImage, m_rotation);
 }
 
-void CUIStatic::PaintText(HDC hdc) {
+void CUIStatic::PaintText(HDC hdc) { PaintTextInColor(hdc, m_enabled ? m_textColor : m_disabledTextColor); }
+
+void CUIStatic::PaintTextInColor(HDC hdc, COLORREF color) {
   if (m_text.empty()) return;
   RECT r = PaddedRect(m_rect, m_textPadding);
   // Padding wider than the control leaves no room; DrawTextW would clip all of it anyway.
   if (r.right <= r.left || r.bottom <= r.top) return;
-  DrawControlText(hdc, text::Utf8ToWide(m_text), r, m_font, m_enabled ? m_textColor : m_disabledTextColor,
-                  m_textFormat);
+  DrawControlText(hdc, text::Utf8ToWide(m_text), r, m_font, color, m_textFormat);
 }
 
 const char* CUIStatic::GetText() const { return m_text.c_str(); }

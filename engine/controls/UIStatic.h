@@ -40,6 +40,10 @@ class CUIStatic : public CUIControl {
   ImageSpec& BkImageSpec() { return m_bkImage; }
 
  protected:
+  // The text in the given colour, padded, aligned and in the control's font; subclasses
+  // choose the colour by their state.
+  void PaintTextInColor(HDC hdc, COLORREF color);
+
   std::string m_text;
   UINT m_textFormat = DT_NOPREFIX;
   RECT m_textPadding = {};

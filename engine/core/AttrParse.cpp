@@ -21,4 +21,10 @@ void ParseNumberList(const char* value, int* out, int count) {
   }
 }
 
+RECT ParseRectList(const char* value) {
+  int n[4];
+  ParseNumberList(value, n, 4);
+  return RECT{n[0], n[1], n[2], n[3]};
+}
+
 }  // namespace ZOV

@@ -8,6 +8,7 @@
 #include "UIBuilder.h"
 #include "UIControlContainer.h"
 #include "UIList.h"
+#include "UIRadioButton.h"
 #include "UIStatic.h"
 #include "UITabCtrl.h"
 
@@ -115,7 +116,29 @@ void RegisterControl(lua_State* L) {
   class_def<CUIStatic>(L, "SetTextColor", &CUIStatic::SetTextColor);
   class_def<CUIStatic>(L, "GetTextColor", &CUIStatic::GetTextColor);
   bind_control_type<CUIControl, CUIStatic, kTypeStatic>();
-  // "LuaButton", "LuaCheckBox", "LuaRadioButton", "LuaProgressBar" register here.
+
+  class_add<CUIButton>(L, "LuaButton");
+  class_inh<CUIButton, CUIStatic>(L);
+  class_def<CUIButton>(L, "GetTooltip", &CUIButton::GetTooltip);
+  class_def<CUIButton>(L, "SetTooltip", &CUIButton::SetTooltip);
+  bind_control_type<CUIControl, CUIButton, kTypeButton>();
+
+  class_add<CUICheckBox>(L, "LuaCheckBox");
+  class_inh<CUICheckBox, CUIButton>(L);
+  class_def<CUICheckBox>(L, "IsCheck", &CUICheckBox::IsCheck);
+  class_def<CUICheckBox>(L, "SetCheck", &CUICheckBox::SetCheck);
+  bind_control_type<CUIControl, CUICheckBox, kTypeCheckBox>();
+
+  class_add<CUIRadioButton>(L, "LuaRadioButton");
+  class_inh<CUIRadioButton, CUICheckBox>(L);
+  class_def<CUIRadioButton>(L, "IsCheck", &CUIRadioButton::IsCheck);
+  class_def<CUIRadioButton>(L, "SetCheck", &CUIRadioButton::SetCheck);
+  class_def<CUIRadioButton>(L, "GetGroupID", &CUIRadioButton::GetGroupID);
+  class_def<CUIRadioButton>(L, "SetGroupID", &CUIRadioButton::SetGroupID);
+  // Scripts pass a text here; it is not needed, and extra arguments are not read.
+  class_def<CUIRadioButton>(L, "GetCheckedRadionButton", &CUIRadioButton::GetCheckedRadionButton);
+  bind_control_type<CUIControl, CUIRadioButton, kTypeRadioButton>();
+  // "LuaProgressBar" registers here.
 
   class_add<CUIList>(L, "LuaList");
   class_inh<CUIList, CUIControlContainer>(L);

@@ -68,10 +68,12 @@ TEST(ImageGeometry, StateStripPicksOneFrame) {
   s.rows = 2;
   s.rowIndex = 1;
   EXPECT_EQ(Str(ImageSourceRect(s, 80, 20)), "40,10,60,20");
-  // A frame past the end reads nothing rather than outside the image.
+  // A frame past the end is the last frame, not whatever lies beyond the strip: here the
+  // src rect is the left half of the image, so reading on would show the right half.
+  s.rows = 0;
+  s.src = R(0, 0, 40, 20);
   s.columnIndex = 7;
-  ImagePlan plan = PlanImage(s, R(0, 0, 10, 10), 80, 20, 0);
-  EXPECT_EQ(plan.layout, ImageLayout::kNothing);
+  EXPECT_EQ(Str(ImageSourceRect(s, 80, 20)), "30,0,40,20");
 }
 
 TEST(ImageGeometry, PlainStretchOfTheSrcPart) {
