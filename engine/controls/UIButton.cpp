@@ -21,6 +21,8 @@ namespace ZOV {
 
 namespace {
 
+const int kTooltipBelowCursor = 20;  // pixels, clear of the arrow pointer
+
 struct ButtonAttribute {
   const char* name;
   void (*apply)(CUIButton& b, ImageSpec& status, const char* value);
@@ -192,6 +194,11 @@ void CUIButton::ShowTooltip() {
     ::SendMessageW(m_tooltipWnd.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
   ::SendMessageW(m_tooltipWnd.get(), TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
+  // A tracked tooltip shows where it was last told, the screen's corner until then: put it
+  // under the mouse pointer, where the system shows its own tooltips.
+  POINT at;
+  if (::GetCursorPos(&at))
+    ::SendMessageW(m_tooltipWnd.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y + kTooltipBelowCursor));
   ::SendMessageW(m_tooltipWnd.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 

@@ -18,15 +18,17 @@ using namespace ZOV;
 
 namespace {
 
-// Mouse input as the user makes it, in screen coordinates.
-void Mouse(DWORD flags, int x = 0, int y = 0) {
+// Mouse input as the user makes it; a move goes to (x, y) of w's client area.
+void Mouse(DWORD flags, CHostWnd* w = nullptr, int x = 0, int y = 0) {
   INPUT in = {};
   in.type = INPUT_MOUSE;
   in.mi.dwFlags = flags;
-  if (flags & MOUSEEVENTF_MOVE) {
-    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = (x * 65536 + 65535) / GetSystemMetrics(SM_CXSCREEN);
-    in.mi.dy = (y * 65536 + 65535) / GetSystemMetrics(SM_CYSCREEN);
+  if (w) {
+    POINT p = {x, y};
+    ClientToScreen(w->GetHWND(), &p);
+    in.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in.mi.dx = (p.x * 65536 + 65535) / GetSystemMetrics(SM_CXSCREEN);
+    in.mi.dy = (p.y * 65536 + 65535) / GetSystemMetrics(SM_CYSCREEN);
   }
   SendInput(1, &in, sizeof(in));
   Settle(6);
@@ -37,23 +39,20 @@ class ButtonWindow : public ::testing::Test {
   void SetUp() override {
     CEngine::Instance().Init();
     ASSERT_EQ(CEngine::Instance().SkinLoader().SetPackagePath(m_skin.path()), 1);
-    Script("clicks = ''\nfunction clicked(c) clicks = clicks .. c:GetID() .. ';' end");
+    const char* script = "clicks = ''\nfunction clicked(c) clicks = clicks .. c:GetID() .. ';' end";
+    lua_tinker::dobuffer(CEngine::Instance().LuaState(), script, strlen(script));
   }
-  void TearDown() override {
-    Pump();
-    CEngine::Instance().SkinLoader().CloseSkin();
-  }
+  void TearDown() override { CEngine::Instance().SkinLoader().CloseSkin(); }
   CHostWnd* Make(const std::string& name, const std::string& view) {
     m_skin.Write(std::wstring(name.begin(), name.end()), "<ui>" + view + "</ui>");
     CHostWnd* w = CUIBuilder::Instance().CreateWindowFromXml(name.c_str());
     Settle();
     return w;
   }
-  void Script(const char* code) { lua_tinker::dobuffer(CEngine::Instance().LuaState(), code, strlen(code)); }
   std::string Clicks() {
     lua_State* L = CEngine::Instance().LuaState();
     lua_getglobal(L, "clicks");
-    std::string s = lua_isstring(L, -1) ? lua_tostring(L, -1) : "?";
+    std::string s = lua_tostring(L, -1);
     lua_pop(L, 1);
     return s;
   }
@@ -61,15 +60,12 @@ class ButtonWindow : public ::testing::Test {
   static T* Find(CHostWnd* w, const char* id) {
     return dynamic_cast<T*>(w->GetRootControl()->FindControl(id));
   }
-
   TempDir m_skin;
 };
 
 TEST_F(ButtonWindow, ClickNeedsPressAndReleaseOnTheButton) {
-  // Frame 3 of the strip (disabled) is blue; the others grey.
-  std::vector<uint32_t> strip(40 * 10, 0xFF808080u);
-  for (int y = 0; y < 10; ++y)
-    for (int x = 30; x < 40; ++x) strip[y * 40 + x] = 0xFF0000FFu;
+  std::vector<uint32_t> strip(400);  // frame 3 (disabled) blue, the rest grey
+  for (int i = 0; i < 400; ++i) strip[i] = i % 40 >= 30 ? 0xFF0000FFu : 0xFF808080u;
   m_skin.Write(L"strip.png", MakePngRgba(40, 10, strip));
   CHostWnd* w = Make("click.xml", R"(<view id="click" center="0" left="200" top="150" width="300" height="200">
       <container width="300" height="200" bkcolor="#202020">
@@ -81,101 +77,86 @@ TEST_F(ButtonWindow, ClickNeedsPressAndReleaseOnTheButton) {
   ASSERT_TRUE(w && w->GetHWND());
   auto* ok = Find<CUIButton>(w, "ok");
   auto* off = Find<CUIButton>(w, "off");
-  ASSERT_TRUE(ok && off);
   POINT o = {0, 0};
   ClientToScreen(w->GetHWND(), &o);
 
-  // Hover: state 1, the tooltip shows, and without "hovertextcolor" the text keeps its colour.
-  Mouse(MOUSEEVENTF_MOVE, o.x + 70, o.y + 30);
+  // Hover: the tooltip shows under the pointer; without "hovertextcolor" the text keeps its colour.
+  Mouse(0, w, 70, 30);
   EXPECT_EQ(ok->GetState(), kStateHover);
   HWND tip = ok->GetTooltipWindow();
-  ASSERT_NE(tip, nullptr);
-  EXPECT_TRUE(IsWindowVisible(tip));
-  EXPECT_EQ(GetWindow(tip, GW_OWNER), w->GetHWND());
+  ASSERT_TRUE(tip && IsWindowVisible(tip));
+  RECT tipRect;
+  POINT cursor;
+  GetWindowRect(tip, &tipRect);
+  GetCursorPos(&cursor);
+  EXPECT_NEAR(tipRect.left, cursor.x, 2);  // the tooltip's own border may shift it a pixel
+  EXPECT_NEAR(tipRect.top, cursor.y + 20, 2);
   int yellow = 0;
   for (int x = 11; x < 129; ++x) yellow += ScreenPixel(o.x + x, o.y + 30) == RGB(255, 255, 0) ? 1 : 0;
   EXPECT_GT(yellow, 3);
 
-  // Press and release on it: one click.
   Mouse(MOUSEEVENTF_LEFTDOWN);
   EXPECT_EQ(ok->GetState(), kStateDown);
   Mouse(MOUSEEVENTF_LEFTUP);
   EXPECT_EQ(Clicks(), "ok;");
-  EXPECT_EQ(ok->GetState(), kStateNormal);
-
-  // Leaving closes the tooltip.
-  Mouse(MOUSEEVENTF_MOVE, o.x + 200, o.y + 150);
+  Mouse(0, w, 200, 150);  // leaving closes the tooltip
   EXPECT_FALSE(IsWindow(tip));
-  EXPECT_EQ(ok->GetTooltipWindow(), nullptr);
 
-  // Press on it, move off, release: no click.
-  Mouse(MOUSEEVENTF_MOVE, o.x + 70, o.y + 30);
+  // Press on it, move off, release: no click, and the mouse is free again.
+  Mouse(0, w, 70, 30);
   Mouse(MOUSEEVENTF_LEFTDOWN);
-  Mouse(MOUSEEVENTF_MOVE, o.x + 200, o.y + 150);
+  Mouse(0, w, 200, 150);
   EXPECT_EQ(ok->GetState(), kStateNormal);
   Mouse(MOUSEEVENTF_LEFTUP);
   EXPECT_EQ(Clicks(), "ok;");
   EXPECT_EQ(GetCapture(), nullptr);
 
-  // The disabled button shows its disabled frame, and neither the mouse nor a press that
-  // reaches it makes a click.
+  // Disabled: the disabled frame, and no click from the mouse or from a press that reaches it.
   EXPECT_EQ(ScreenPixel(o.x + 70, o.y + 80), RGB(0, 0, 255));
-  Mouse(MOUSEEVENTF_MOVE, o.x + 70, o.y + 80);
+  Mouse(0, w, 70, 80);
   Mouse(MOUSEEVENTF_LEFTDOWN);
   Mouse(MOUSEEVENTF_LEFTUP);
-  bool handled = false;
-  off->OnMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(70, 80), &handled);
+  off->OnMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(70, 80), nullptr);
   EXPECT_EQ(off->GetState(), kStateDisabled);
-  off->OnMessage(WM_LBUTTONUP, 0, MAKELPARAM(70, 80), &handled);
+  off->OnMessage(WM_LBUTTONUP, 0, MAKELPARAM(70, 80), nullptr);
   EXPECT_EQ(Clicks(), "ok;");
   DestroyWindow(w->GetHWND());
 }
 
 TEST_F(ButtonWindow, RadioGroupSpansWindowsAndForgetsDestroyedButtons) {
-  const char* body = R"(<container width="200" height="100">
-        <radiobutton id="%s1" left="0" top="0" width="100" height="50" groupid="wg" onclick="clicked"/>
-        <radiobutton id="%s2" left="100" top="0" width="100" height="50" groupid="wg"/>
-        <radiobutton id="%s3" left="0" top="50" width="100" height="50"/>
-      </container>)";
-  auto view = [body](const char* id, int left) {
-    std::string b = body;
-    for (size_t at; (at = b.find("%s")) != std::string::npos;) b.replace(at, 2, id);
-    return std::string("<view id=\"") + id + "\" center=\"0\" left=\"" + std::to_string(left) +
-           "\" top=\"100\" width=\"200\" height=\"100\">" + b + "</view>";
+  auto view = [](const std::string& id, int left) {
+    return "<view id=\"" + id + "\" center=\"0\" left=\"" + std::to_string(left) +
+           "\" top=\"100\" width=\"200\" height=\"100\"><container width=\"200\" height=\"100\">"
+           "<radiobutton id=\"" + id + "1\" width=\"100\" height=\"50\" groupid=\"wg\" onclick=\"clicked\"/>"
+           "<radiobutton id=\"" + id + "2\" left=\"100\" width=\"100\" height=\"50\" groupid=\"wg\"/>"
+           "<radiobutton id=\"" + id + "3\" top=\"50\" width=\"100\" height=\"50\"/></container></view>";
   };
   CHostWnd* a = Make("a.xml", view("a", 100));
   CHostWnd* b = Make("b.xml", view("b", 400));
   ASSERT_TRUE(a && b && a->GetHWND() && b->GetHWND());
-  auto* a1 = Find<CUIRadioButton>(a, "a1");
-  auto* a2 = Find<CUIRadioButton>(a, "a2");
-  auto* a3 = Find<CUIRadioButton>(a, "a3");
-  auto* b1 = Find<CUIRadioButton>(b, "b1");
-  ASSERT_TRUE(a1 && a2 && a3 && b1);
+  auto *a1 = Find<CUIRadioButton>(a, "a1"), *a2 = Find<CUIRadioButton>(a, "a2");
+  auto *a3 = Find<CUIRadioButton>(a, "a3"), *b1 = Find<CUIRadioButton>(b, "b1");
   EXPECT_EQ(a1->GetCheckedRadionButton(), nullptr);
 
-  auto click = [](CHostWnd* w, int x, int y) {
-    POINT o = {0, 0};
-    ClientToScreen(w->GetHWND(), &o);
-    // Twice: the first move may only end the capture of the window the mouse comes from.
-    Mouse(MOUSEEVENTF_MOVE, o.x + x - 1, o.y + y);
-    Mouse(MOUSEEVENTF_MOVE, o.x + x, o.y + y);
+  auto click = [](CHostWnd* w) {
+    Mouse(0, w, 49, 25);  // twice: the first move may only end the capture of the window left
+    Mouse(0, w, 50, 25);
     Mouse(MOUSEEVENTF_LEFTDOWN);
     Mouse(MOUSEEVENTF_LEFTUP);
   };
-  click(a, 50, 25);
+  click(a);
   EXPECT_TRUE(a1->IsCheck());
   EXPECT_EQ(Clicks(), "a1;");
-  click(b, 50, 25);  // the same group in the other window
+  click(b);
   EXPECT_TRUE(b1->IsCheck());
   EXPECT_FALSE(a1->IsCheck());
   EXPECT_EQ(a2->GetCheckedRadionButton(), b1);
 
-  // Without a group, checking touches no one else.
-  a3->SetCheck(true);
+  a3->SetCheck(true);  // no group: touches no one else
   EXPECT_TRUE(b1->IsCheck());
   EXPECT_EQ(a3->GetCheckedRadionButton(), nullptr);
 
-  // The checked button goes with its window; the group is left without a checked button.
+  // The checked button goes with its window, and leaves the group with it.
   DestroyWindow(b->GetHWND());
   Pump();
   EXPECT_EQ(a1->GetCheckedRadionButton(), nullptr);

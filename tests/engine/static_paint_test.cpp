@@ -1,5 +1,6 @@
 // Statics painted into a memory bitmap: text, stretched, offset, strip, nine-grid and rotated
-// images, missing images tried again, hostile settings, and GDI objects over many paints.
+// images, missing images tried again, hostile settings, and GDI objects over many paints;
+// the state frames of buttons and check boxes.
 #include <gtest/gtest.h>
 
 #include <rapidxml/rapidxml.hpp>
@@ -12,6 +13,7 @@
 #include "ResourceManager.h"
 #include "StaticCanvas.h"
 #include "TempDir.h"
+#include "UICheckBox.h"
 #include "UIControlContainer.h"
 #include "UIStatic.h"
 
@@ -54,13 +56,14 @@ class StaticPaint : public ::testing::Test {
     WritePng(name, 20, 20, px);
     return name;
   }
-  // A static parsed from a snippet and placed at rect.
-  std::shared_ptr<CUIStatic> Make(const std::string& xml, RECT rect) {
+  // A static (or a class derived from it) parsed from a snippet and placed at rect.
+  template <typename T = CUIStatic>
+  std::shared_ptr<T> Make(const std::string& xml, RECT rect) {
     m_texts.emplace_back(xml.begin(), xml.end());
     m_texts.back().push_back('\0');
     m_docs.emplace_back(new rapidxml::xml_document<char>);
     m_docs.back()->parse<0>(m_texts.back().data());
-    auto s = std::make_shared<CUIStatic>();
+    auto s = std::make_shared<T>();
     s->ParseAttributes(m_docs.back()->first_node());
     s->SetRect(rect);
     return s;
@@ -132,6 +135,35 @@ TEST_F(StaticPaint, StateStripDrawsTheThirdQuarter) {
   EXPECT_EQ(canvas.At(0, 0), kBlue);
   EXPECT_EQ(canvas.At(39, 39), kBlue);
   EXPECT_EQ(canvas.At(20, 20), kBlue);
+}
+
+TEST_F(StaticPaint, ButtonAndCheckBoxShowTheFrameOfTheirState) {
+  // 10x10 frames of distinct colours: eight for a check box, the first four for a button.
+  const uint32_t frames[8] = {kRed, kGreen, kBlue, 0xFFFF00, 0x00FFFF, 0xFF00FF, 0x800000, 0x008000};
+  auto strip = [&](int n) {
+    std::string name = Unique("strip");
+    std::vector<uint32_t> px(n * 100);
+    for (size_t i = 0; i < px.size(); ++i) px[i] = 0xFF000000u | frames[i % (n * 10) / 10];
+    WritePng(name, n * 10, 10, px);
+    return name;
+  };
+  StaticCanvas canvas(40, 40, kBack);
+  auto paint = [&](CUIButton& b, int state) {
+    b.SetState(state);
+    b.Paint(canvas.dc());
+    return canvas.At(20, 20);
+  };
+  auto button = Make<CUIButton>("<button combineimage=\"" + strip(4) + "\"/>", {0, 0, 40, 40});
+  for (int state : {kStateNormal, kStateHover, kStateDown}) EXPECT_EQ(paint(*button, state), frames[state]);
+  EXPECT_EQ(paint(*button, 9), frames[0]);  // no state of the four: normal, not past the strip
+  button->SetEnable(false);
+  EXPECT_EQ(paint(*button, kStateHover), frames[3]);
+  EXPECT_EQ(button->GetState(), kStateDisabled);
+
+  auto box = Make<CUICheckBox>("<checkbox combineimage=\"" + strip(8) + "\"/>", {0, 0, 40, 40});
+  EXPECT_EQ(paint(*box, kStateNormal), frames[4]);  // unchecked frames come second
+  box->SetCheck(true);
+  EXPECT_EQ(paint(*box, kStateHover), frames[1]);
 }
 
 TEST_F(StaticPaint, SrcPartIsStretchedAlone) {
@@ -302,8 +334,19 @@ TEST_F(StaticPaint, HostileSettingsDrawInsideTheControlOrNotAtAll) {
       "corner=\"9,9,10,10\" dest=\"0,0,5,5\"",
       "textpadding=\"-9999999999,5,5,5\" text=\"x\"",
       "corner=\"1,1,2,2\"",
+      "text=\"x\" hovertextcolor=\"#zz\" downtextcolor=\"rgb(\" combineimage=\"\"",
   };
-  for (const char* extra : settings)
+  for (const char* extra : settings) {
+    // The same settings on a button's status strip, in each of its states.
+    StaticCanvas canvas(120, 120, kBack);
+    auto b = Make<CUIButton>("<button combineimage=\"" + grid + "\" " + extra + "/>", {10, 40, 110, 100});
+    for (int state = kStateNormal; state <= kStateDisabled; ++state) {
+      b->SetState(state);
+      b->Paint(canvas.dc());
+    }
+    if (std::string(extra).find("dest") == std::string::npos) {
+      EXPECT_FALSE(TouchedOutside(canvas, {10, 40, 110, 100})) << extra;
+    }
     for (int rotation : {0, 45}) {
       StaticCanvas canvas(120, 120, kBack);
       auto s = Make("<static bkimage=\"" + grid + "\" " + extra + "/>", {10, 40, 110, 100});
@@ -315,6 +358,7 @@ TEST_F(StaticPaint, HostileSettingsDrawInsideTheControlOrNotAtAll) {
         EXPECT_FALSE(TouchedOutside(canvas, {10, 40, 110, 100})) << extra;
       }
     }
+  }
   // Empty and inverted control rects.
   StaticCanvas canvas(50, 50, kBack);
   Make("<static bkimage=\"" + grid + "\" text=\"x\" corner=\"9,9,10,10\"/>", {10, 10, 10, 10})
