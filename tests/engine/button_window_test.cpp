@@ -91,6 +91,9 @@ TEST_F(ButtonWindow, ClickNeedsPressAndReleaseOnTheButton) {
   GetCursorPos(&cursor);
   EXPECT_NEAR(tipRect.left, cursor.x, 2);  // the tooltip's own border may shift it a pixel
   EXPECT_NEAR(tipRect.top, cursor.y + 20, 2);
+  // A copy made now shares no tooltip: going, it leaves the original's alone.
+  EXPECT_EQ(std::static_pointer_cast<CUIButton>(ok->Clone())->GetTooltipWindow(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(tip));
   int yellow = 0;
   for (int x = 11; x < 129; ++x) yellow += ScreenPixel(o.x + x, o.y + 30) == RGB(255, 255, 0) ? 1 : 0;
   EXPECT_GT(yellow, 3);
