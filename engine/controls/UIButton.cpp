@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 
 #include "AttrParse.h"
 #include "CallByName.h"
@@ -23,9 +22,14 @@ namespace {
 
 const int kTooltipBelowCursor = 20;  // pixels, clear of the arrow pointer
 
+// The version-2 tool record ends with lParam: understood by every version of the common
+// controls.
+const UINT kToolRecordSize = offsetof(TTTOOLINFOW, lParam) + sizeof(LPARAM);
+static_assert(sizeof(void*) != 4 || kToolRecordSize == 44, "the 32-bit record is 44 bytes");
+
 struct ButtonAttribute {
   const char* name;
-  void (*apply)(CUIButton& b, ImageSpec& status, const char* value);
+  void (*apply)(CUIButton& b, const char* value);
 };
 
 // The tooltip class lives in the common controls library, which registers it on first use.
@@ -62,25 +66,18 @@ int CUIButton::ParseAttributes(const XmlNode* element) {
   // Without their own attributes the state colours are the text colour just read.
   m_hoverTextColor = m_downTextColor = m_textColor;
   static const ButtonAttribute kAttributes[] = {
-      {"onclick", [](CUIButton& b, ImageSpec&, const char* v) { b.m_onClick = v; }},
-      {"tooltip", [](CUIButton& b, ImageSpec&, const char* v) { b.m_tooltip = v; }},
+      {"onclick", [](CUIButton& b, const char* v) { b.m_onClick = v; }},
+      {"tooltip", [](CUIButton& b, const char* v) { b.m_tooltip = v; }},
       {"hovertextcolor",
-       [](CUIButton& b, ImageSpec&, const char* v) { b.m_hoverTextColor = CResourceManager::Instance().ParseColor(v); }},
+       [](CUIButton& b, const char* v) { b.m_hoverTextColor = CResourceManager::Instance().ParseColor(v); }},
       {"downtextcolor",
-       [](CUIButton& b, ImageSpec&, const char* v) { b.m_downTextColor = CResourceManager::Instance().ParseColor(v); }},
-      {"src", [](CUIButton&, ImageSpec& s, const char* v) { s.src = ParseRectList(v); }},
-      {"dest", [](CUIButton&, ImageSpec& s, const char* v) { s.dest = ParseRectList(v); }},
-      {"corner", [](CUIButton&, ImageSpec& s, const char* v) { s.corner = ParseRectList(v); }},
-      {"combineimage", [](CUIButton&, ImageSpec& s, const char* v) { s.name = text::Utf8ToWide(v); }},
+       [](CUIButton& b, const char* v) { b.m_downTextColor = CResourceManager::Instance().ParseColor(v); }},
+      {"src", [](CUIButton& b, const char* v) { b.m_statusImage.src = ParseRectList(v); }},
+      {"dest", [](CUIButton& b, const char* v) { b.m_statusImage.dest = ParseRectList(v); }},
+      {"corner", [](CUIButton& b, const char* v) { b.m_statusImage.corner = ParseRectList(v); }},
+      {"combineimage", [](CUIButton& b, const char* v) { b.m_statusImage.name = text::Utf8ToWide(v); }},
   };
-  for (const XmlAttribute* a = element->first_attribute(); a; a = a->next_attribute()) {
-    for (const ButtonAttribute& entry : kAttributes) {
-      if (std::strcmp(a->name(), entry.name) == 0) {
-        entry.apply(*this, m_statusImage, a->value());
-        break;
-      }
-    }
-  }
+  ApplyAttributeTable(element, kAttributes, *this);
   return 1;
 }
 
@@ -176,9 +173,7 @@ void CUIButton::ShowTooltip() {
   HWND host = m_host->GetHWND();
   std::wstring textW = text::Utf8ToWide(m_tooltip);
   TTTOOLINFOW tool = {};
-  // The version-2 record, which ends with lParam (44 bytes on 32-bit Windows): understood by
-  // every version of the common controls.
-  tool.cbSize = offsetof(TTTOOLINFOW, lParam) + sizeof(tool.lParam);
+  tool.cbSize = kToolRecordSize;
   tool.uFlags = TTF_IDISHWND;
   tool.hwnd = host;
   tool.uId = reinterpret_cast<UINT_PTR>(host);

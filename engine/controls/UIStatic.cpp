@@ -2,7 +2,6 @@
 #include "UIStatic.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "AttrParse.h"
 #include "ControlDraw.h"
@@ -58,15 +57,7 @@ int CUIStatic::ParseAttributes(const XmlNode* element) {
       {"ellipsis", [](CUIStatic&, AlignValues& a, const char* v) { a.ellipsis = AlignNumber(v); }},
   };
   AlignValues align;
-  // Document order, so a later duplicate wins.
-  for (const XmlAttribute* a = element->first_attribute(); a; a = a->next_attribute()) {
-    for (const StaticAttribute& entry : kAttributes) {
-      if (std::strcmp(a->name(), entry.name) == 0) {
-        entry.apply(*this, align, a->value());
-        break;
-      }
-    }
-  }
+  ApplyAttributeTable(element, kAttributes, *this, align);
   m_textFormat = StaticTextFormat(align.x, align.y, align.ellipsis);
   Invalidate();
   return 1;
