@@ -14,12 +14,6 @@ namespace ZOV {
 
 namespace {
 
-RECT FourNumbers(const char* value) {
-  int n[4];
-  ParseNumberList(value, n, 4);
-  return RECT{n[0], n[1], n[2], n[3]};
-}
-
 void SetHandled(bool* handled) {
   if (handled) *handled = true;
 }
@@ -55,11 +49,11 @@ int CUIScrollBar::ParseAttributes(const XmlNode* element) {
     if (!std::strcmp(name, "combineimage"))
       m_image.name = text::Utf8ToWide(value);
     else if (!std::strcmp(name, "src"))
-      m_image.src = FourNumbers(value);
+      m_image.src = ParseRectList(value);
     else if (!std::strcmp(name, "dest"))
-      m_image.dest = FourNumbers(value);
+      m_image.dest = ParseRectList(value);
     else if (!std::strcmp(name, "corner"))
-      m_image.corner = FourNumbers(value);
+      m_image.corner = ParseRectList(value);
   }
   return 1;
 }
