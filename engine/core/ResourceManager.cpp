@@ -28,11 +28,7 @@ void CResourceManager::ReadResource(const XmlNode* resource, lua_State* L) {
   for (const XmlNode* child = resource->first_node(); child; child = child->next_sibling()) {
     if (child->type() != rapidxml::node_element) continue;
     if (std::strcmp(child->name(), "script") == 0) {
-      const char* file = Attr(child, "file");
-      if (!file || !m_skin || !L) continue;
-      std::string code;
-      m_skin->ReadSkinFile(Wide(file), code);
-      if (!code.empty()) lua_tinker::dobuffer(L, code.data(), code.size());
+      RunScriptFile(Attr(child, "file"), L);
     } else if (std::strcmp(child->name(), "fontlist") == 0) {
       for (const XmlNode* f = child->first_node(); f; f = f->next_sibling())
         if (f->type() == rapidxml::node_element) AddFont(f);
@@ -41,6 +37,13 @@ void CResourceManager::ReadResource(const XmlNode* resource, lua_State* L) {
         if (c->type() == rapidxml::node_element) AddColor(c);
     }
   }
+}
+
+void CResourceManager::RunScriptFile(const char* file, lua_State* L) {
+  if (!file || !m_skin || !L) return;
+  std::string code;
+  m_skin->ReadSkinFile(Wide(file), code);
+  if (!code.empty()) lua_tinker::dobuffer(L, code.data(), code.size());
 }
 
 void CResourceManager::AddFont(const XmlNode* element) {

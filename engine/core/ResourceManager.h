@@ -31,6 +31,8 @@ class CResourceManager {
   // A "resource" element: "script" children run at once (in L), "fontlist" and "colorlist"
   // children are added, in document order; anything else is ignored.
   void ReadResource(const XmlNode* resource, lua_State* L);
+  // Runs a Lua file of the package (a "script" element's "file"); nothing when it is missing.
+  void RunScriptFile(const char* file, lua_State* L);
   void AddFont(const XmlNode* element);
   void AddColor(const XmlNode* element);
 
