@@ -17,10 +17,10 @@ CTimerManager::~CTimerManager() {
   m_timers.clear();
 }
 
-unsigned CTimerManager::SetTimer(lua_State* L) { return Start(L, false); }
-unsigned CTimerManager::SetTimeout(lua_State* L) { return Start(L, true); }
+UINT_PTR CTimerManager::SetTimer(lua_State* L) { return Start(L, false); }
+UINT_PTR CTimerManager::SetTimeout(lua_State* L) { return Start(L, true); }
 
-unsigned CTimerManager::Start(lua_State* L, bool once) {
+UINT_PTR CTimerManager::Start(lua_State* L, bool once) {
   UINT interval = (UINT)lua_tointeger(L, 3);  // 0 goes to the system unchanged
   int ref = luaL_ref_ex(L, LUA_REGISTRYINDEX, 2);
   UINT_PTR id = ::SetTimer(nullptr, 0, interval, TimerProc);
@@ -35,10 +35,10 @@ unsigned CTimerManager::Start(lua_State* L, bool once) {
     m_timers.erase(old);
   }
   m_timers[id] = Timer{L, ref, once};
-  return (unsigned)id;
+  return id;
 }
 
-int CTimerManager::KillTimer(unsigned id) {
+int CTimerManager::KillTimer(UINT_PTR id) {
   int stopped = ::KillTimer(nullptr, id) ? 1 : 0;
   auto it = m_timers.find(id);
   if (it != m_timers.end()) {

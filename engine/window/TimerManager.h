@@ -15,11 +15,12 @@ class CTimerManager {
   static CTimerManager& Instance();
   ~CTimerManager();  // stops every remaining timer
 
-  // Script methods: (function, interval ms) read from arguments 2 and 3; the timer id.
-  unsigned SetTimer(lua_State* L);
-  unsigned SetTimeout(lua_State* L);
-  // Non-zero when a timer was stopped.
-  int KillTimer(unsigned id);
+  // Script methods: (function, interval ms) read from arguments 2 and 3; the timer id, 0 when
+  // the system gave none. Ids keep the system's full width (UINT_PTR).
+  UINT_PTR SetTimer(lua_State* L);
+  UINT_PTR SetTimeout(lua_State* L);
+  // Non-zero when a timer was stopped. The timer's function is released either way.
+  int KillTimer(UINT_PTR id);
 
   size_t Count() const { return m_timers.size(); }
 
@@ -30,7 +31,7 @@ class CTimerManager {
     bool once;
   };
   CTimerManager() = default;
-  unsigned Start(lua_State* L, bool once);
+  UINT_PTR Start(lua_State* L, bool once);
   void Fire(UINT_PTR id);
   static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
 
