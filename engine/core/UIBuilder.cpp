@@ -2,56 +2,30 @@
 #include "UIBuilder.h"
 
 #include <cstring>
-#include <vector>
 
 #include <rapidxml/rapidxml.hpp>
 
 #include "ControlFactory.h"
+#include "ControlTemplate.h"
 #include "Engine.h"
 #include "ErrorReport.h"
 #include "HostWnd.h"
+#include "MenuWnd.h"
 #include "ResourceManager.h"
+#include "SkinDocument.h"
 #include "TextConv.h"
 #include "XmlAttr.h"
 
 namespace ZOV {
 
-namespace {
-
-// A parsed skin document; the text buffer lives as long as the nodes that point into it.
-class SkinDocument {
- public:
-  // False when the document is missing, empty or malformed (reported through _ALERT).
-  bool Load(const char* path) {
-    if (!path) return false;
-    std::string bytes;
-    CEngine::Instance().SkinLoader().ReadSkinFile(text::Utf8ToWide(path), bytes);
-    if (bytes.empty()) return false;
-    m_text.assign(bytes.begin(), bytes.end());
-    m_text.push_back('\0');
-    try {
-      m_doc.parse<0>(m_text.data());
-    } catch (const rapidxml::parse_error& e) {
-      if (lua_State* L = CEngine::Instance().LuaState())
-        lua_tinker::print_error(L, "%s: XML error: %s", path, e.what());
-      return false;
-    } catch (...) {
-      return false;
-    }
-    return true;
-  }
-  const XmlNode* FirstElement() const { return m_doc.first_node(); }
-
- private:
-  std::vector<char> m_text;
-  rapidxml::xml_document<char> m_doc;
-};
-
-}  // namespace
-
 CUIBuilder& CUIBuilder::Instance() {
   static CUIBuilder builder;
   return builder;
+}
+
+CUIBuilder::CUIBuilder() {
+  // Element names that no control class has are looked up among the templates.
+  CControlFactory::Instance().SetTemplateMaker(&CControlTemplate::CreateInstance);
 }
 
 CUIBuilder::~CUIBuilder() {
@@ -87,9 +61,13 @@ ControlPtr CUIBuilder::CreateControlByTemplate(const char* name) const {
   return it == m_templates.end() ? nullptr : it->second->Clone();
 }
 
-CHostWnd* CUIBuilder::CreateWindowFromXml(const char* path) {
+CHostWnd* CUIBuilder::CreateWindowFromXml(const char* path) { return Build(path, false); }
+
+CMenuWnd* CUIBuilder::CreateMenuFromXml(const char* path) { return dynamic_cast<CMenuWnd*>(Build(path, true)); }
+
+CHostWnd* CUIBuilder::Build(const char* path, bool reportMissing) {
   SkinDocument doc;
-  if (!doc.Load(path)) return nullptr;
+  if (!doc.Load(path, reportMissing ? SkinDocument::kReportMissing : SkinDocument::kQuietWhenMissing)) return nullptr;
   const XmlNode* ui = doc.FirstElement();
   if (!ui || std::strcmp(ui->name(), "ui") != 0) return nullptr;
   CHostWnd* last = nullptr;
@@ -97,28 +75,39 @@ CHostWnd* CUIBuilder::CreateWindowFromXml(const char* path) {
     if (e->type() != rapidxml::node_element) continue;
     if (!std::strcmp(e->name(), "view")) {
       m_owned.emplace_back(new CHostWnd());
-      CHostWnd* wnd = m_owned.back().get();
-      wnd->ParseXml(e);
-      const XmlNode* rootElement = e->first_node();
-      while (rootElement && rootElement->type() != rapidxml::node_element) rootElement = rootElement->next_sibling();
-      ControlPtr root;
-      if (rootElement) {
-        root = CControlFactory::Instance().Create(rootElement->name());
-        if (root) {
-          wnd->SetRootControl(root);  // host known while the tree is built
-          root->ParseAttributes(rootElement);
-        }
-      }
-      wnd->Create(wnd->IsModal() ? ::GetActiveWindow() : nullptr);
-      if (root) root->Init();
-      if (wnd->IsLayered() && wnd->GetHWND()) ::InvalidateRect(wnd->GetHWND(), nullptr, FALSE);
-      last = wnd;
+      last = BuildWindow(m_owned.back().get(), e, nullptr);
+    } else if (!std::strcmp(e->name(), "menu")) {
+      // A menu's root is its list, which reads the element's items itself.
+      m_owned.emplace_back(new CMenuWnd());
+      last = BuildWindow(m_owned.back().get(), e, nullptr);
     } else if (!std::strcmp(e->name(), "resource")) {
       CResourceManager::Instance().ReadResource(e, CEngine::Instance().LuaState());
+    } else if (!std::strcmp(e->name(), "controltemplatelist")) {
+      CControlTemplate::DeclareTemplates(e, CEngine::Instance().LuaState());
     }
-    // "controltemplatelist" and "menu" are read here once templates and menus exist.
   }
   return last;
+}
+
+CHostWnd* CUIBuilder::BuildWindow(CHostWnd* wnd, const XmlNode* e, HWND owner) {
+  wnd->ParseXml(e);
+  bool isMenu = dynamic_cast<CMenuWnd*>(wnd) != nullptr;
+  if (!isMenu) {
+    const XmlNode* rootElement = e->first_node();
+    while (rootElement && rootElement->type() != rapidxml::node_element) rootElement = rootElement->next_sibling();
+    if (rootElement) {
+      ControlPtr root = CControlFactory::Instance().Create(rootElement->name());
+      if (root) {
+        wnd->SetRootControl(root);  // host known while the tree is built
+        root->ParseAttributes(rootElement);
+      }
+    }
+    if (wnd->IsModal()) owner = ::GetActiveWindow();
+  }
+  wnd->Create(owner);
+  if (CUIControl* root = wnd->GetRootControl()) root->Init();
+  if (wnd->IsLayered() && wnd->GetHWND()) ::InvalidateRect(wnd->GetHWND(), nullptr, FALSE);
+  return wnd;
 }
 
 void CUIBuilder::RunMessageLoop() {

@@ -12,6 +12,7 @@
 namespace ZOV {
 
 class CHostWnd;
+class CMenuWnd;
 
 class CUIBuilder {
  public:
@@ -21,9 +22,12 @@ class CUIBuilder {
   ControlPtr CreateControl(const char* typeName) const;
   ControlPtr CreateControlByXml(const char* path);
   ControlPtr CreateControlByTemplate(const char* name) const;
-  // Builds every "view" (and, once menus exist, "menu") of a "ui" document; the last window
-  // made, or null. A document that is missing, malformed or not rooted in "ui" makes nothing.
+  // Builds every "view" and "menu" of a "ui" document; the last window made, or null. A
+  // document that is missing, malformed or not rooted in "ui" makes nothing.
   CHostWnd* CreateWindowFromXml(const char* path);
+  // The same for menus: null (and a report naming the document) when the document is missing,
+  // and null when the last window it made is not a menu.
+  CMenuWnd* CreateMenuFromXml(const char* path);
   void RunMessageLoop();
   int Exit();
 
@@ -33,6 +37,7 @@ class CUIBuilder {
   CUIControl* ScriptCreateControlByXml(const char* path);
   CUIControl* ScriptCreateControlByTemplate(const char* name);
   CHostWnd* ScriptCreateWindow(const char* path) { return CreateWindowFromXml(path); }
+  CMenuWnd* ScriptCreateMenu(const char* path) { return CreateMenuFromXml(path); }
   void Adopted(CUIControl* control);
 
   // Windows enter at creation and leave at destruction; an id that is taken stays with the
@@ -41,6 +46,7 @@ class CUIBuilder {
   void UnregisterWindow(const std::wstring& id, CHostWnd* wnd);
 
   void RegisterTemplate(const std::string& name, const ControlPtr& tmpl);
+  bool HasTemplate(const std::string& name) const { return m_templates.count(name) != 0; }
   void ClearTemplates() { m_templates.clear(); }
 
   // Window objects made by documents. They stay until the engine goes, even after their
@@ -48,13 +54,16 @@ class CUIBuilder {
   size_t OwnedWindowCount() const { return m_owned.size(); }
 
  private:
-  CUIBuilder() = default;
+  CUIBuilder();
   ~CUIBuilder();
   std::map<std::wstring, CHostWnd*> m_windows;           // not owned
   std::map<std::string, ControlPtr> m_templates;
   std::vector<std::unique_ptr<CHostWnd>> m_owned;
   std::map<CUIControl*, ControlPtr> m_newControls;  // made by scripts, not yet in a container
   CUIControl* KeepNew(ControlPtr control);
+  CHostWnd* Build(const char* path, bool reportMissing);
+  // Makes, configures and creates one window of a document, with its root control.
+  CHostWnd* BuildWindow(CHostWnd* wnd, const XmlNode* element, HWND owner);
 };
 
 }  // namespace ZOV

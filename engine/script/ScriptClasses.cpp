@@ -2,7 +2,9 @@
 #include "ScriptClasses.h"
 
 #include "ControlPusher.h"
+#include "ControlTemplate.h"
 #include "HostWnd.h"
+#include "MenuWnd.h"
 #include "Register.h"
 #include "TimerManager.h"
 #include "UIBuilder.h"
@@ -25,8 +27,8 @@ void RegisterBuilder(lua_State* L) {
   class_def<CUIBuilder>(L, "CreateControlByXml", &CUIBuilder::ScriptCreateControlByXml);
   class_def<CUIBuilder>(L, "CreateControlByTemplate", &CUIBuilder::ScriptCreateControlByTemplate);
   class_def<CUIBuilder>(L, "CreateWindow", &CUIBuilder::ScriptCreateWindow);
-  // The same operation; "menu" elements are built once popup menu windows exist.
-  class_def<CUIBuilder>(L, "CreateMenu", &CUIBuilder::ScriptCreateWindow);
+  // The same operation; the result is handed over as a menu window (nil when it is none).
+  class_def<CUIBuilder>(L, "CreateMenu", &CUIBuilder::ScriptCreateMenu);
   class_def<CUIBuilder>(L, "RunMessageLoop", &CUIBuilder::RunMessageLoop);
   class_def<CUIBuilder>(L, "Exit", &CUIBuilder::Exit);
   set(L, "g_UIMgr", &CUIBuilder::Instance());
@@ -59,7 +61,11 @@ void RegisterHostWnd(lua_State* L) {
   class_def<CHostWnd>(L, "BringToTop", &CHostWnd::BringToTop);
   class_def<CHostWnd>(L, "SetVisible", &CHostWnd::SetVisible);
   class_def<CHostWnd>(L, "SetIconByResID", &CHostWnd::SetIconByResID);
-  // "LuaMenuWnd" follows here once popup menu windows exist.
+
+  class_add<CMenuWnd>(L, "LuaMenuWnd");
+  class_inh<CMenuWnd, CHostWnd>(L);
+  class_def<CMenuWnd>(L, "TrackPopupMenu", &CMenuWnd::TrackPopupMenu);
+  class_def<CMenuWnd>(L, "EndMenu", &CMenuWnd::EndMenu);
 }
 
 void RegisterControl(lua_State* L) {
@@ -105,6 +111,8 @@ void RegisterControl(lua_State* L) {
   class_def<CUIControlContainer>(L, "RemoveAllControl", &CUIControlContainer::RemoveAllControl);
   class_def<CUIControlContainer>(L, "GetSubControl", &CUIControlContainer::GetSubControl);
   bind_control_type<CUIControl, CUIControlContainer, kTypeContainer>();
+  // Template instances take their template's own class, whose parent is the container's.
+  set_template_control_pusher<CUIControl>(&CControlTemplate::PushToScript);
 
   class_add<CUIStatic>(L, "LuaStatic");
   class_inh<CUIStatic, CUIControl>(L);

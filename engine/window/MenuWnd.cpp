@@ -1,0 +1,152 @@
+// CMenuWnd: the popup loop, its exit properties, submenus.
+#include "MenuWnd.h"
+
+#include "ControlFactory.h"
+#include "UIBuilder.h"
+
+namespace ZOV {
+
+namespace {
+// The loop's exit request, set on the menu's window by EndMenu and by a submenu's end.
+const wchar_t kCanExitProp[] = L"menu_loop_can_exit_now";
+const wchar_t kCommandProp[] = L"this_is_the_menu_command_id";
+const int kDismissed = -2;
+const int kSubmenuClosed = -1;
+
+bool IsKeyboardMessage(UINT m) {
+  return m == WM_KEYDOWN || m == WM_KEYUP || m == WM_CHAR || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP ||
+         m == WM_IME_CHAR;
+}
+
+bool IsButtonPress(UINT m) {
+  return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_NCLBUTTONDOWN || m == WM_NCRBUTTONDOWN;
+}
+
+void SetExitRequest(HWND wnd, int id) {
+  ::SetPropW(wnd, kCommandProp, (HANDLE)(INT_PTR)id);
+  ::SetPropW(wnd, kCanExitProp, (HANDLE)1);
+}
+
+void DestroyMenuWindow(HWND wnd) {
+  if (!::IsWindow(wnd)) return;
+  ::RemovePropW(wnd, kCanExitProp);
+  ::RemovePropW(wnd, kCommandProp);
+  ::DestroyWindow(wnd);
+}
+
+}  // namespace
+
+CMenuWnd::CMenuWnd() {
+  ControlPtr list = CControlFactory::Instance().Create("list");
+  SetRootControl(list ? list : CControlFactory::Instance().Create("container"));
+  MapMessage(WM_KILLFOCUS, static_cast<Handler>(&CMenuWnd::OnKillFocus));
+}
+
+CMenuWnd::~CMenuWnd() = default;
+
+void CMenuWnd::ParseXml(const XmlNode* element) {
+  CHostWnd::ParseXml(element);
+  if (m_root) m_root->ParseAttributes(element);
+}
+
+int CMenuWnd::TrackPopupMenu(int x, int y) {
+  int result = kDismissed;
+  HWND hwnd = m_hwnd;
+  if (!hwnd) return result;
+  POINT cursor;
+  if (x < 0 && y < 0 && ::GetCursorPos(&cursor)) {
+    x = cursor.x;
+    y = cursor.y;
+  }
+  ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (;;) {
+    // A script may destroy the window under the loop (Close from a handler or a timer).
+    if (!::IsWindow(hwnd)) break;
+    if ((INT_PTR)::GetPropW(hwnd, kCanExitProp) == 1) {
+      result = (int)(INT_PTR)::GetPropW(hwnd, kCommandProp);
+      DestroyMenuWindow(hwnd);
+      break;
+    }
+    MSG msg;
+    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      continue;
+    }
+    if (IsKeyboardMessage(msg.message)) msg.hwnd = hwnd;  // the menu gets all typing
+    if (IsButtonPress(msg.message) && msg.hwnd != hwnd && !::IsChild(hwnd, msg.hwnd)) {
+      // A press elsewhere dismisses the menu and still reaches its target.
+      DestroyMenuWindow(hwnd);
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+      break;
+    }
+    if (msg.message == WM_QUIT) {
+      // Handed on, so that the application's own loop ends too.
+      ::DispatchMessageW(&msg);
+      ::PostQuitMessage((int)msg.wParam);
+      DestroyMenuWindow(hwnd);
+      break;
+    }
+    if (msg.message == WM_KILLFOCUS) {
+      DestroyMenuWindow(hwnd);
+      break;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  // A command chosen in a submenu ends every menu above it with the same id.
+  if (m_parentMenu && result != kSubmenuClosed) m_parentMenu->EndMenu(result);
+  return result;
+}
+
+int CMenuWnd::EndMenu(int id) {
+  if (!m_hwnd) return 0;
+  SetExitRequest(m_hwnd, id);
+  return 1;
+}
+
+int CMenuWnd::OpenSubmenu(int x, int y, const char* path) {
+  if (m_submenu || !path) return kDismissed;
+  m_submenuPath = path;
+  m_openingSubmenu = true;
+  CMenuWnd* sub = CUIBuilder::Instance().CreateMenuFromXml(path);
+  m_openingSubmenu = false;
+  if (!sub) {
+    m_submenuPath.clear();
+    return kDismissed;
+  }
+  m_submenu = sub;
+  sub->m_parentMenu = this;
+  int result = sub->TrackPopupMenu(x, y);
+  // The submenu is gone: another may open from this menu while it keeps running.
+  m_submenu = nullptr;
+  m_submenuPath.clear();
+  return result;
+}
+
+void CMenuWnd::CloseSubmenu() {
+  if (!m_submenu) return;
+  m_submenu->EndMenu(kSubmenuClosed);
+  m_submenu = nullptr;
+  m_submenuPath.clear();
+}
+
+bool CMenuWnd::IsInSubmenuChain(HWND wnd) const {
+  for (const CMenuWnd* m = this; m; m = m->m_submenu)
+    if (wnd && m->m_hwnd == wnd) return true;
+  return false;
+}
+
+LRESULT CMenuWnd::OnKillFocus(UINT, WPARAM wParam, LPARAM, bool&) {
+  // Focus leaving for a window other than this menu's own submenus dismisses the menu, as a
+  // system menu does; a command already chosen stays. Moving into a submenu (or back from
+  // one to its parent) does not.
+  HWND gaining = (HWND)wParam;
+  if (!m_hwnd || m_openingSubmenu || IsInSubmenuChain(gaining)) return 0;
+  for (const CMenuWnd* m = m_parentMenu; m; m = m->m_parentMenu)
+    if (m->m_hwnd == gaining) return 0;
+  if ((INT_PTR)::GetPropW(m_hwnd, kCanExitProp) != 1) SetExitRequest(m_hwnd, kDismissed);
+  return 0;
+}
+
+}  // namespace ZOV
