@@ -13,6 +13,7 @@
 #include "UIRadioButton.h"
 #include "UIStatic.h"
 #include "UITabCtrl.h"
+#include "WindowPusher.h"
 
 namespace ZOV {
 

@@ -172,6 +172,7 @@ TEST_F(MenuWindow, MissingOrMalformedMenuDocumentsAreReportedAndGiveNil) {
       "a = g_UIMgr:CreateMenu('missing.xml'); b = g_UIMgr:CreateMenu('broken.xml')\n"
       "c = g_UIMgr:CreateMenu('view.xml'); d = g_UIMgr:CreateMenu('menu.xml')\n"
       "ok = a == nil and b == nil and c == nil and d ~= nil and d.TrackPopupMenu ~= nil and d.GetWnd ~= nil\n"
+      "  and g_UIMgr:GetWindow('m').__name == 'LuaMenuWnd' and g_UIMgr:GetWindow('v').__name == 'LuaHostWnd'\n"
       "d:Close(0)";
   lua_tinker::dobuffer(L, chunk, strlen(chunk));
   lua_getglobal(L, "ok");
