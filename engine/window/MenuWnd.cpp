@@ -1,8 +1,8 @@
 // CMenuWnd: the popup loop, its exit properties, submenus.
 #include "MenuWnd.h"
 
-#include "ControlFactory.h"
 #include "UIBuilder.h"
+#include "UIList.h"
 
 namespace ZOV {
 
@@ -37,8 +37,7 @@ void DestroyMenuWindow(HWND wnd) {
 }  // namespace
 
 CMenuWnd::CMenuWnd() {
-  ControlPtr list = CControlFactory::Instance().Create("list");
-  SetRootControl(list ? list : CControlFactory::Instance().Create("container"));
+  SetRootControl(std::make_shared<CUIList>());
   MapMessage(WM_KILLFOCUS, static_cast<Handler>(&CMenuWnd::OnKillFocus));
 }
 
@@ -46,7 +45,12 @@ CMenuWnd::~CMenuWnd() = default;
 
 void CMenuWnd::ParseXml(const XmlNode* element) {
   CHostWnd::ParseXml(element);
-  if (m_root) m_root->ParseAttributes(element);
+  if (!m_root) return;
+  m_root->ParseAttributes(element);
+  // "left" and "top" place the window on the screen; its list keeps the size at the client's
+  // origin.
+  const RECT& d = m_root->GetDeclaredRect();
+  if (d.left || d.top) m_root->SetPos({0, 0, d.right - d.left, d.bottom - d.top});
 }
 
 int CMenuWnd::TrackPopupMenu(int x, int y) {

@@ -55,7 +55,7 @@ class MenuWindow : public ::testing::Test {
     CEngine::Instance().Init();
     lua_register(CEngine::Instance().LuaState(), "_ALERT", CollectAlert);
     ASSERT_EQ(CEngine::Instance().SkinLoader().SetPackagePath(m_skin.path()), 1);
-    m_skin.Write(L"menu.xml", R"(<ui><menu id="m" center="0" width="120" height="80"><container/></menu></ui>)");
+    m_skin.Write(L"menu.xml", R"(<ui><menu id="m" center="0" left="30" top="40" width="120" height="80"><container/></menu></ui>)");
     m_skin.Write(L"sub.xml", R"(<ui><menu id="sub" center="0" width="100" height="60"/></ui>)");
   }
   void TearDown() override {
@@ -86,15 +86,18 @@ TEST_F(MenuWindow, EndMenuEndsTheLoopWithItsIdAndTheCursorPlacesIt) {
   ASSERT_TRUE(menu && menu->GetHWND());
   HWND h = menu->GetHWND();
   SetCursorPos(150, 120);
-  RECT at = {};
+  RECT at = {}, list = {};
   After(30, [&] {
     GetWindowRect(h, &at);
+    list = menu->GetRootControl()->GetRect();
     menu->EndMenu(7);
   });
   EXPECT_EQ(menu->TrackPopupMenu(-1, -1), 7);
   EXPECT_EQ(at.left, 150);
   EXPECT_EQ(at.top, 120);
   EXPECT_EQ(at.right - at.left, 120);
+  // The list fills the client area: "left" and "top" placed the window, not the list.
+  EXPECT_TRUE(list.left == 0 && list.top == 0 && list.right == 120 && list.bottom == 80);
   EXPECT_FALSE(IsWindow(h));  // the loop destroys its window
 
   // Only both negative means the cursor.
