@@ -6,6 +6,7 @@
 #include "UIControlContainer.h"
 #include "UILinearLayout.h"
 #include "UIList.h"
+#include "UIMenuItem.h"
 #include "UIRadioButton.h"
 #include "UIScrollBar.h"
 #include "UIStatic.h"
@@ -28,6 +29,7 @@ CControlFactory::CControlFactory() {
   Register("list", [] { return std::make_shared<CUIList>(); });
   Register("scrollbar", [] { return std::make_shared<CUIScrollBar>(); });
   Register("linearlayout", [] { return std::make_shared<CUILinearLayout>(); });
+  Register("menuitem", [] { return std::make_shared<CUIMenuItem>(); });
 }
 
 ControlPtr CControlFactory::Create(const char* name) const {

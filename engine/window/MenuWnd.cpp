@@ -63,6 +63,7 @@ int CMenuWnd::TrackPopupMenu(int x, int y) {
     y = cursor.y;
   }
   ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  m_tracking = true;
   for (;;) {
     // A script may destroy the window under the loop (Close from a handler or a timer).
     if (!::IsWindow(hwnd)) break;
@@ -98,6 +99,7 @@ int CMenuWnd::TrackPopupMenu(int x, int y) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
+  m_tracking = false;
   // A command chosen in a submenu ends every menu above it with the same id.
   if (m_parentMenu && result != kSubmenuClosed) m_parentMenu->EndMenu(result);
   return result;
@@ -142,11 +144,11 @@ bool CMenuWnd::IsInSubmenuChain(HWND wnd) const {
 }
 
 LRESULT CMenuWnd::OnKillFocus(UINT, WPARAM wParam, LPARAM, bool&) {
-  // Focus leaving for a window other than this menu's own submenus dismisses the menu, as a
-  // system menu does; a command already chosen stays. Moving into a submenu (or back from
-  // one to its parent) does not.
+  // Focus leaving a running menu for a window other than its own submenus dismisses it, as
+  // a system menu does; a command already chosen stays. Moving into a submenu (or back from
+  // one to its parent) does not, nor does anything before the menu is tracked.
   HWND gaining = (HWND)wParam;
-  if (!m_hwnd || m_openingSubmenu || IsInSubmenuChain(gaining)) return 0;
+  if (!m_hwnd || !m_tracking || m_openingSubmenu || IsInSubmenuChain(gaining)) return 0;
   for (const CMenuWnd* m = m_parentMenu; m; m = m->m_parentMenu)
     if (m->m_hwnd == gaining) return 0;
   if ((INT_PTR)::GetPropW(m_hwnd, kCanExitProp) != 1) SetExitRequest(m_hwnd, kDismissed);

@@ -38,6 +38,7 @@ class CMenuWnd : public CHostWnd {
 
   std::string m_submenuPath;           // the document of the open submenu; empty when none
   bool m_openingSubmenu = false;       // the submenu's window is being created and takes the focus
+  bool m_tracking = false;             // TrackPopupMenu's loop runs
   CMenuWnd* m_parentMenu = nullptr;    // not owned; null for a top-level menu
   CMenuWnd* m_submenu = nullptr;       // not owned; the submenu open from this one
 };

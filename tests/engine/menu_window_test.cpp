@@ -47,6 +47,24 @@ LRESULT CALLBACK OtherProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefWindowProcW(h, m, w, l);
 }
 
+// Real input, as the user's mouse gives it.
+void MouseTo(int x, int y) {
+  SetCursorPos(x, y);
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE;  // no distance: a move message where the cursor is
+  SendInput(1, &in, sizeof(in));
+}
+
+void Click(int x, int y) {
+  MouseTo(x, y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
 class MenuWindow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -57,6 +75,14 @@ class MenuWindow : public ::testing::Test {
     ASSERT_EQ(CEngine::Instance().SkinLoader().SetPackagePath(m_skin.path()), 1);
     m_skin.Write(L"menu.xml", R"(<ui><menu id="m" center="0" left="30" top="40" width="120" height="80"><container/></menu></ui>)");
     m_skin.Write(L"sub.xml", R"(<ui><menu id="sub" center="0" width="100" height="60"/></ui>)");
+    // Rows of 30 pixels: "Seven" ends the menu with 7; "More" opens a submenu with "Nine".
+    m_skin.Write(L"items.xml", R"(<ui><menu id="items" center="0" width="100" height="60" itemheight="30">
+        <menuitem id="seven" text="Seven" onclick="pick_seven"/>
+        <menuitem id="more" text="More" submenu="subitems.xml" onclick="pick_seven"/></menu></ui>)");
+    m_skin.Write(L"subitems.xml", R"(<ui><menu id="subitems" center="0" width="100" height="30" itemheight="30">
+        <menuitem id="nine" text="Nine" onclick="pick_nine"/></menu></ui>)");
+    Script("function pick_seven(item) item:GetHostWnd():EndMenu(7) end\n"
+           "function pick_nine(item) item:GetHostWnd():EndMenu(9) end");
   }
   void TearDown() override {
     g_later.clear();
@@ -65,6 +91,7 @@ class MenuWindow : public ::testing::Test {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     CEngine::Instance().SkinLoader().CloseSkin();
   }
+  void Script(const char* code) { lua_tinker::dobuffer(CEngine::Instance().LuaState(), code, strlen(code)); }
   CMenuWnd* Menu(const char* path = "menu.xml") { return CUIBuilder::Instance().CreateMenuFromXml(path); }
   HWND Other() {
     WNDCLASSW wc = {};
@@ -165,6 +192,67 @@ TEST_F(MenuWindow, ACommandInASubmenuEndsBothLoopsAndMinusOneOnlyTheSubmenu) {
   EXPECT_EQ(fromSub, 9);
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->GetHWND(), nullptr);
+}
+
+// The menus below open at 100,100: "Seven" spans y 100 to 130, "More" 130 to 160, and the
+// submenu opens at More's top-right corner, 200,130.
+TEST_F(MenuWindow, AnItemsHandlerEndsTheMenuWithItsCommand) {
+  CMenuWnd* menu = Menu("items.xml");
+  After(50, [] { Click(150, 115); });
+  EXPECT_EQ(menu->TrackPopupMenu(100, 100), 7);
+  EXPECT_TRUE(g_alerts.empty());
+}
+
+TEST_F(MenuWindow, SubmenusOpenOnHoverCloseOnAnotherItemAndPassTheirCommandUp) {
+  CMenuWnd* menu = Menu("items.xml");
+  CMenuWnd* sub = nullptr;
+  RECT subAt = {};
+  After(50, [] { MouseTo(150, 145); });
+  After(400, [&] {
+    sub = menu->GetOpenSubmenu();
+    if (sub) GetWindowRect(sub->GetHWND(), &subAt);
+    Click(250, 145);  // "Nine"
+  });
+  EXPECT_EQ(menu->TrackPopupMenu(100, 100), 9);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(subAt.left, 200);
+  EXPECT_EQ(subAt.top, 130);
+
+  // Back onto "Seven": the submenu ends with -1 and the menu keeps running.
+  CMenuWnd* again = Menu("items.xml");
+  bool opened = false, closed = false;
+  After(50, [] { MouseTo(150, 145); });
+  After(400, [&] {
+    opened = again->GetOpenSubmenu() != nullptr;
+    MouseTo(150, 115);
+  });
+  After(800, [&] {
+    closed = again->GetOpenSubmenu() == nullptr;
+    again->EndMenu(5);
+  });
+  EXPECT_EQ(again->TrackPopupMenu(100, 100), 5);
+  EXPECT_TRUE(opened);
+  EXPECT_TRUE(closed);
+}
+
+TEST_F(MenuWindow, ASubmenuWhoseDocumentIsMissingIsReportedAndTheMenuRunsOn) {
+  m_skin.Write(L"nosub.xml", R"(<ui><menu id="nosub" center="0" width="100" height="60" itemheight="30">
+      <menuitem text="Seven"/><menuitem text="More" submenu="nosuch.xml"/></menu></ui>)");
+  CMenuWnd* menu = Menu("nosub.xml");
+  After(50, [] { MouseTo(150, 145); });
+  After(400, [&] { menu->EndMenu(4); });
+  EXPECT_EQ(menu->TrackPopupMenu(100, 100), 4);
+  ASSERT_EQ(g_alerts.size(), 1u);
+  EXPECT_EQ(g_alerts[0], "nosuch.xml: no such document in the skin");
+}
+
+// The press on "More" ends the submenu with -2 before the release runs More's handler, which
+// ends the top menu with 7: the -2 set by the submenu is what the top menu returns.
+TEST_F(MenuWindow, PressOnTheParentWhileASubmenuRunsDismissesBoth) {
+  CMenuWnd* menu = Menu("items.xml");
+  After(50, [] { MouseTo(150, 145); });
+  After(400, [] { Click(150, 145); });
+  EXPECT_EQ(menu->TrackPopupMenu(100, 100), -2);
 }
 
 TEST_F(MenuWindow, MissingOrMalformedMenuDocumentsAreReportedAndGiveNil) {
