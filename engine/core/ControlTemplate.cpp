@@ -87,7 +87,9 @@ void CControlTemplate::Declare(const XmlNode* element, lua_State* L) {
   }
   if (tmpl->m_name.empty()) return;
   if (CUIBuilder::Instance().HasTemplate(tmpl->m_name)) {
-    if (L) lua_tinker::print_error(L, "template %s: declared twice; the first declaration stays", tmpl->m_name.c_str());
+    if (L)
+      lua_tinker::print_error(L, "template %s: declared twice; the first declaration stays",
+                              tmpl->m_name.c_str());
     return;
   }
   // Without a body there is nothing to instantiate: the name stays unknown.
@@ -111,13 +113,15 @@ void CControlTemplate::ReadBody(const XmlNode* body, lua_State* L) {
     if (IsElement(part, "script")) {
       CResourceManager::Instance().RunScriptFile(Attr(part, "file"), L);
     } else if (IsElement(part, "attributes")) {
-      ForEachChildElement(part, [this](const XmlNode* c) { m_attributes.emplace(c->name(), AttrOr(c, "default", "")); });
+      ForEachChildElement(
+          part, [this](const XmlNode* c) { m_attributes.emplace(c->name(), AttrOr(c, "default", "")); });
     } else if (IsElement(part, "methods")) {
       ForEachChildElement(part, [this](const XmlNode* c) {
         if (const char* func = Attr(c, "func")) m_methods.emplace(c->name(), func);
       });
     } else if (IsElement(part, "events")) {
-      ForEachChildElement(part, [this](const XmlNode* c) { m_events.emplace(c->name(), AttrOr(c, "default", "")); });
+      ForEachChildElement(
+          part, [this](const XmlNode* c) { m_events.emplace(c->name(), AttrOr(c, "default", "")); });
     } else if (IsElement(part, "controls")) {
       // Children are built as any container builds them; common attributes on "controls"
       // (a default size) apply to the template itself.

@@ -63,11 +63,14 @@ ControlPtr CUIBuilder::CreateControlByTemplate(const char* name) const {
 
 CHostWnd* CUIBuilder::CreateWindowFromXml(const char* path) { return Build(path, false); }
 
-CMenuWnd* CUIBuilder::CreateMenuFromXml(const char* path) { return dynamic_cast<CMenuWnd*>(Build(path, true)); }
+CMenuWnd* CUIBuilder::CreateMenuFromXml(const char* path) {
+  return dynamic_cast<CMenuWnd*>(Build(path, true));
+}
 
 CHostWnd* CUIBuilder::Build(const char* path, bool reportMissing) {
   SkinDocument doc;
-  if (!doc.Load(path, reportMissing ? SkinDocument::kReportMissing : SkinDocument::kQuietWhenMissing)) return nullptr;
+  if (!doc.Load(path, reportMissing ? SkinDocument::kReportMissing : SkinDocument::kQuietWhenMissing))
+    return nullptr;
   const XmlNode* ui = doc.FirstElement();
   if (!ui || std::strcmp(ui->name(), "ui") != 0) return nullptr;
   CHostWnd* last = nullptr;
@@ -94,7 +97,8 @@ CHostWnd* CUIBuilder::BuildWindow(CHostWnd* wnd, const XmlNode* e, HWND owner) {
   bool isMenu = dynamic_cast<CMenuWnd*>(wnd) != nullptr;
   if (!isMenu) {
     const XmlNode* rootElement = e->first_node();
-    while (rootElement && rootElement->type() != rapidxml::node_element) rootElement = rootElement->next_sibling();
+    while (rootElement && rootElement->type() != rapidxml::node_element)
+      rootElement = rootElement->next_sibling();
     if (rootElement) {
       ControlPtr root = CControlFactory::Instance().Create(rootElement->name());
       if (root) {
@@ -130,7 +134,9 @@ CUIControl* CUIBuilder::KeepNew(ControlPtr control) {
 }
 
 CUIControl* CUIBuilder::ScriptCreateControl(const char* typeName) { return KeepNew(CreateControl(typeName)); }
-CUIControl* CUIBuilder::ScriptCreateControlByXml(const char* path) { return KeepNew(CreateControlByXml(path)); }
+CUIControl* CUIBuilder::ScriptCreateControlByXml(const char* path) {
+  return KeepNew(CreateControlByXml(path));
+}
 CUIControl* CUIBuilder::ScriptCreateControlByTemplate(const char* name) {
   return KeepNew(CreateControlByTemplate(name));
 }

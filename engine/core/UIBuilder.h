@@ -56,7 +56,7 @@ class CUIBuilder {
  private:
   CUIBuilder();
   ~CUIBuilder();
-  std::map<std::wstring, CHostWnd*> m_windows;           // not owned
+  std::map<std::wstring, CHostWnd*> m_windows;  // not owned
   std::map<std::string, ControlPtr> m_templates;
   std::vector<std::unique_ptr<CHostWnd>> m_owned;
   std::map<CUIControl*, ControlPtr> m_newControls;  // made by scripts, not yet in a container

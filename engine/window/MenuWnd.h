@@ -36,11 +36,11 @@ class CMenuWnd : public CHostWnd {
   // True when wnd is this menu's window or that of a submenu opened from it, directly or not.
   bool IsInSubmenuChain(HWND wnd) const;
 
-  std::string m_submenuPath;           // the document of the open submenu; empty when none
-  bool m_openingSubmenu = false;       // the submenu's window is being created and takes the focus
-  bool m_tracking = false;             // TrackPopupMenu's loop runs
-  CMenuWnd* m_parentMenu = nullptr;    // not owned; null for a top-level menu
-  CMenuWnd* m_submenu = nullptr;       // not owned; the submenu open from this one
+  std::string m_submenuPath;         // the document of the open submenu; empty when none
+  bool m_openingSubmenu = false;     // the submenu's window is being created and takes the focus
+  bool m_tracking = false;           // TrackPopupMenu's loop runs
+  CMenuWnd* m_parentMenu = nullptr;  // not owned; null for a top-level menu
+  CMenuWnd* m_submenu = nullptr;     // not owned; the submenu open from this one
 };
 
 }  // namespace ZOV

@@ -35,7 +35,9 @@ void CALLBACK RunLater(HWND, UINT, UINT_PTR id, DWORD) {
   g_later.erase(id);
   if (fn) fn();
 }
-void After(UINT ms, std::function<void()> fn) { g_later[::SetTimer(nullptr, 0, ms, RunLater)] = std::move(fn); }
+void After(UINT ms, std::function<void()> fn) {
+  g_later[::SetTimer(nullptr, 0, ms, RunLater)] = std::move(fn);
+}
 
 void MouseTo(int x, int y) {
   SetCursorPos(x, y);
@@ -69,12 +71,15 @@ class MenuWindow : public ::testing::Test {
     CEngine::Instance().Init();
     lua_register(CEngine::Instance().LuaState(), "_ALERT", CollectAlert);
     ASSERT_EQ(CEngine::Instance().SkinLoader().SetPackagePath(m_skin.path()), 1);
-    m_skin.Write(L"items.xml", R"(<ui><menu id="items" center="0" left="30" top="40" width="100" height="60" itemheight="30">
+    m_skin.Write(
+        L"items.xml",
+        R"(<ui><menu id="items" center="0" left="30" top="40" width="100" height="60" itemheight="30">
         <menuitem text="Seven" onclick="pick_seven"/><menuitem text="More" submenu="sub.xml"/></menu></ui>)");
     m_skin.Write(L"sub.xml", R"(<ui><menu id="sub" center="0" width="100" height="30" itemheight="30">
         <menuitem text="Nine" onclick="pick_nine"/></menu></ui>)");
-    const char* handlers = "function pick_seven(item) item:GetHostWnd():EndMenu(7) end\n"
-                           "function pick_nine(item) item:GetHostWnd():EndMenu(9) end";
+    const char* handlers =
+        "function pick_seven(item) item:GetHostWnd():EndMenu(7) end\n"
+        "function pick_nine(item) item:GetHostWnd():EndMenu(9) end";
     lua_tinker::dobuffer(CEngine::Instance().LuaState(), handlers, strlen(handlers));
   }
   void TearDown() override {
@@ -169,8 +174,10 @@ TEST_F(MenuWindow, MissingOrMalformedMenuDocumentsAreReportedAndGiveNil) {
   m_skin.Write(L"view.xml", R"(<ui><view id="v" width="10" height="10"/></ui>)");
   const char* chunk =
       "ok = g_UIMgr:CreateMenu('missing.xml') == nil and g_UIMgr:CreateMenu('broken.xml') == nil\n"
-      "  and g_UIMgr:CreateMenu('view.xml') == nil and g_UIMgr:CreateMenu('items.xml').__name == 'LuaMenuWnd'\n"
-      "  and g_UIMgr:GetWindow('items').__name == 'LuaMenuWnd' and g_UIMgr:GetWindow('v').__name == 'LuaHostWnd'\n"
+      "  and g_UIMgr:CreateMenu('view.xml') == nil and g_UIMgr:CreateMenu('items.xml').__name == "
+      "'LuaMenuWnd'\n"
+      "  and g_UIMgr:GetWindow('items').__name == 'LuaMenuWnd' and g_UIMgr:GetWindow('v').__name == "
+      "'LuaHostWnd'\n"
       "g_UIMgr:GetWindow('items'):Close(0); g_UIMgr:GetWindow('v'):Close(0)";
   lua_State* L = CEngine::Instance().LuaState();
   lua_tinker::dobuffer(L, chunk, strlen(chunk));

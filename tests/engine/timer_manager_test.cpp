@@ -19,7 +19,8 @@ TEST(TimerManager, ThousandsOfTicksLeaveTheStackAndTheRegistryAsTheyWere) {
   lua_State* L = engine.LuaState();
   const char* chunk =
       "ticks, rounds = 0, 0; ids = {}\n"
-      "for i = 1, 40 do ids[i] = g_TimerMgr:SetTimer(function() ticks = ticks + 1; local x = nil; return x.y end, 0) end\n"
+      "for i = 1, 40 do ids[i] = g_TimerMgr:SetTimer(function() ticks = ticks + 1; local x = nil; return x.y "
+      "end, 0) end\n"
       "function round()\n"
       "  rounds = rounds + 1\n"
       "  if rounds == 5 then size = registry_size() end\n"
