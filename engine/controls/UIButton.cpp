@@ -32,11 +32,15 @@ struct ButtonAttribute {
   void (*apply)(CUIButton& b, const char* value);
 };
 
-// The tooltip class lives in the common controls library, which registers it on first use.
+// The tooltip class lives in the common controls library, loaded the first time a button
+// shows a tip rather than with the engine, so that skins without tips never load it. It stays
+// loaded: tooltip windows of its class may outlive any one button.
 bool TooltipClassReady() {
   static const bool ready = [] {
+    HMODULE comctl = ::LoadLibraryW(L"comctl32.dll");
+    auto init = win::ProcAddress<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(comctl, "InitCommonControlsEx");
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
-    return ::InitCommonControlsEx(&icc) != FALSE;
+    return init && init(&icc) != FALSE;
   }();
   return ready;
 }
