@@ -7,6 +7,9 @@
 # The first line names the architecture tested, the last one counts the tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# The sourced scripts read positional parameters of their own: keep CTest's aside.
+ctest_args=("$@")
+set --
 source "$root/tools/arch.sh"
 echo "test.sh: testing the $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
 quillon_check_runnable
@@ -17,7 +20,7 @@ source "$root/tools/wine-env.sh"
 wine_session
 log="$QUILLON_BUILD/ctest-last.log"
 set +e
-ctest --test-dir "$QUILLON_BUILD" --output-on-failure -j"$(nproc)" --timeout 300 "$@" 2>&1 | tee "$log"
+ctest --test-dir "$QUILLON_BUILD" --output-on-failure -j"$(nproc)" --timeout 300 "${ctest_args[@]}" 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 set -e
 # CTest's own summary, "N% tests passed, F tests failed out of T", restated per architecture.
