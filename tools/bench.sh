@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds one benchmark for this machine's architecture (as tools/arch.sh chooses, or
 # QUILLON_ARCH) and runs it under Wine; see bench/README.md for what each one prints.
-#   tools/bench.sh binding|events|paint|link [args...]
+#   tools/bench.sh binding|events|paint|controls|link [args...]
 #   tools/bench.sh push [MiB] [runs]        inside the adb sandbox (root)
 #   tools/bench.sh attach [rounds]          inside the adb sandbox (root)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-}
 case "$name" in
-  binding|events|paint|link|push|attach) shift ;;
+  binding|events|paint|controls|link|push|attach) shift ;;
   *) sed -n '2,6p' "$0" >&2; exit 64 ;;
 esac
 source "$root/tools/arch.sh"
