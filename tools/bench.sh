@@ -11,7 +11,7 @@ case "$name" in
   binding|events|paint|controls|link|push|attach) shift ;;
   *) sed -n '2,6p' "$0" >&2; exit 64 ;;
 esac
-source "$root/tools/arch.sh"
+source "$root/tools/arch.sh" "${QUILLON_ARCH:-}"  # not the benchmark's own arguments
 echo "bench.sh: bench_$name, $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
 quillon_check_runnable
 "$root/tools/build.sh" "$QUILLON_ARCH" "bench_$name" dist
