@@ -11,7 +11,10 @@ case "$name" in
   binding|events|paint|controls|link|push|attach) shift ;;
   *) sed -n '2,6p' "$0" >&2; exit 64 ;;
 esac
-source "$root/tools/arch.sh" "${QUILLON_ARCH:-}"  # not the benchmark's own arguments
+# The sourced scripts read positional parameters of their own: keep the benchmark's aside.
+args=("$@")
+set --
+source "$root/tools/arch.sh"
 echo "bench.sh: bench_$name, $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
 quillon_check_runnable
 "$root/tools/build.sh" "$QUILLON_ARCH" "bench_$name" dist
@@ -19,7 +22,7 @@ source "$root/tools/wine-env.sh"
 wine_session
 exe="$QUILLON_BUILD/bench/bench_$name.exe"
 case "$name" in
-  push) python3 "$root/bench/bench_push.py" "$exe" "$@" ;;
-  attach) python3 "$root/tests/peers/adb_sandbox.py" --wine --timeout 900 -- "$exe" "$@" ;;
-  *) wine "$exe" "$@" ;;
+  push) python3 "$root/bench/bench_push.py" "$exe" "${args[@]}" ;;
+  attach) python3 "$root/tests/peers/adb_sandbox.py" --wine --timeout 900 -- "$exe" "${args[@]}" ;;
+  *) wine "$exe" "${args[@]}" ;;
 esac
