@@ -4,16 +4,14 @@
 // unzip and parse of the same entry; GDI objects and memory after many repaints and window
 // create/destroy cycles.
 #include <windows.h>
-#include <psapi.h>
 
 #include <rapidxml/rapidxml.hpp>
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "Engine.h"
-#include "GdiCount.h"
 #include "PngWriter.h"
 #include "HostWnd.h"
 #include "ScopedWin.h"
@@ -22,15 +20,13 @@
 #include "ZipBuilder.h"
 
 using namespace ZOV;
+using bench::Measure;
+using bench::Median;
+using bench::NowMs;
+using bench::Pump;
+using bench::Usage;
 
 namespace {
-
-LARGE_INTEGER g_freq;
-double NowMs() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t.QuadPart * 1000.0 / g_freq.QuadPart;
-}
 
 // 50 panels of 1 + 9 controls, 500 in all: nested containers with fills and borders, statics
 // with text, and statics with an image (alpha PNG, nine-grid frame).
@@ -65,28 +61,6 @@ std::string FramePng() {
   return MakePngRgba(16, 16, px);
 }
 
-struct Usage {
-  DWORD gdi;
-  SIZE_T privateBytes;
-};
-Usage Measure() {
-  PROCESS_MEMORY_COUNTERS_EX pmc = {};
-  pmc.cb = sizeof(pmc);
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc));
-  // PagefileUsage is the committed private memory (Wine leaves PrivateUsage at 0).
-  return {GdiObjectCount(), pmc.PagefileUsage};
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,7 +68,6 @@ int main(int argc, char** argv) {
   if (rounds <= 0) rounds = 100;
   int cycles = argc > 2 ? atoi(argv[2]) : 100;
   if (cycles <= 0) cycles = 100;
-  QueryPerformanceFrequency(&g_freq);
 
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
