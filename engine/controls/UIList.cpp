@@ -78,12 +78,16 @@ void CUIList::SetRect(const RECT& rect) {
   }
   int offset = m_scrollBar ? m_scrollBar->GetContentOffset() : 0;
   int width = rect.right - rect.left;
+  // Rows paint clipped to the list: one repaint of the list covers every row that moved.
+  // Asking for each row's own (Place) would make a scroll step cost as much as all the rows,
+  // those out of sight too.
   for (size_t b = 0; b < m_children.size(); ++b) {
     CUIControl* row = m_children[b].get();
     if (!row->IsVisible()) continue;  // hidden rows keep their place in the order
     int top = (int)b * m_itemHeight - offset;
-    row->Place(RECT{0, top, width, top + m_itemHeight});
+    row->SetRect(RECT{rect.left, rect.top + top, rect.left + width, rect.top + top + m_itemHeight});
   }
+  Invalidate();
 }
 
 void CUIList::DropScrollBar() {

@@ -164,6 +164,17 @@ TEST_F(ListWindow, OnlyTheSelectedPageGetsClicksAndIsPainted) {
   EXPECT_EQ(Page("p1")->GetSelectedRow(), 1);
 }
 
+TEST_F(ListWindow, AWheelStepAsksForARepaintOfTheListOnly) {
+  // Rows 5 to 9 lie below the list (y 110 to 210), in the window, before and after the step.
+  RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Wheel(-120, 60, 60);
+  ASSERT_GT(m_list->GetScrollBar()->GetPosition(), 0);
+  RECT dirty = {};
+  GetUpdateRect(m_hwnd, &dirty, FALSE);
+  EXPECT_TRUE(dirty.left >= 10 && dirty.top >= 10 && dirty.right <= 130 && dirty.bottom <= 110)
+      << dirty.left << "," << dirty.top << "," << dirty.right << "," << dirty.bottom;
+}
+
 TEST_F(ListWindow, PaintingHoldsNoGdiObjects) {
   Mouse(WM_MOUSEMOVE, 125, 80);
   RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
