@@ -178,8 +178,12 @@ double WheelStepMedian(CUIBuilder& builder, const char* doc, int steps) {
   Repaint(hwnd);
   bench::Pump();
   std::vector<double> times;
-  int delta = -120;  // towards the user: down
-  for (int i = 0; i < steps;) {
+  // The smallest step a fine-grained wheel sends, towards the user (down): the bar moves by
+  // its wheel factor times the thumb over the delta, and a notch of 120 moves a list of
+  // 1,000 rows or more not at all (its thumb is a pixel or two long).
+  int delta = -1;
+  int still = 0;  // steps in a row that moved nothing
+  for (int i = 0; i < steps && still < 3;) {
     int before = bar ? bar->GetContentOffset() : 0;
     double t0 = NowMs();
     SendMessageW(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)delta), MAKELPARAM(at.x, at.y));
@@ -188,15 +192,16 @@ double WheelStepMedian(CUIBuilder& builder, const char* doc, int steps) {
     double t1 = NowMs();
     if (!bar || bar->GetContentOffset() == before) {  // at an end: turn round
       delta = -delta;
-      if (!bar) break;
+      ++still;
       continue;
     }
+    still = 0;
     times.push_back(t1 - t0);
     ++i;
   }
   DestroyWindow(hwnd);
   bench::Pump();
-  return Median(times);
+  return times.empty() ? -1 : Median(times);  // -1: the wheel did not move the list
 }
 
 void WheelCosts(CUIBuilder& builder, int steps) {
