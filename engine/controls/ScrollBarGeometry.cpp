@@ -28,7 +28,12 @@ int ScrollContentOffset(int position, float ratio) {
 int ScrollWheelStep(int factor, int thumbLength, int delta) {
   int d = (short)delta;
   if (d == 0) d = 120;
-  return (int)((float)factor * (float)thumbLength / (float)d);
+  int step = (int)((float)factor * (float)thumbLength / (float)d);
+  // Long content makes a thumb too short for a notch's share to reach a whole pixel (0 pixels
+  // from about a thousand rows): a notch still moves it by one, or the wheel could never
+  // scroll such a list. A factor of 0 keeps the wheel off.
+  if (step == 0 && factor > 0) step = d > 0 ? 1 : -1;
+  return step;
 }
 
 RECT ScrollThumbRect(const RECT& bar, int arrow, int position, int thumbLength) {

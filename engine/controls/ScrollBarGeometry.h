@@ -27,7 +27,8 @@ int ClampScrollPosition(long long position, int maxPosition);
 int ScrollContentOffset(int position, float ratio);
 
 // Thumb pixels for one wheel delta (a signed 16-bit value, 0 counting as 120):
-// factor × thumb / delta in single precision, truncated. A positive delta scrolls down.
+// factor × thumb / delta in single precision, truncated, but at least one pixel in the delta's
+// direction while the factor is positive. A positive delta scrolls down.
 int ScrollWheelStep(int factor, int thumbLength, int delta);
 
 // Where a button press lands on a bar: the arrows act as the track beside the thumb.

@@ -28,6 +28,10 @@ TEST(ScrollBarGeometry, HundredPixelListOfTwoHundredContentPixels) {
   EXPECT_EQ(ScrollWheelStep(30, 42, -120), -10);
   EXPECT_EQ(ScrollWheelStep(30, 42, 0), 10);        // 0 counts as a notch
   EXPECT_EQ(ScrollWheelStep(30, 42, 0x10078), 10);  // only the low 16 bits are the delta
+  // Guards against a list too long for its thumb's share of a notch: the wheel must still move it.
+  EXPECT_EQ(ScrollWheelStep(30, 0, 120), 1);
+  EXPECT_EQ(ScrollWheelStep(30, 1, -120), -1);
+  EXPECT_EQ(ScrollWheelStep(0, 42, 120), 0);  // a factor of 0 keeps the wheel off
 }
 
 // Guards against a negative thumb and a division by zero when the content fits, and against
