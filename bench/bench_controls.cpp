@@ -178,10 +178,9 @@ double WheelStepMedian(CUIBuilder& builder, const char* doc, int steps) {
   Repaint(hwnd);
   bench::Pump();
   std::vector<double> times;
-  // The smallest step a fine-grained wheel sends, towards the user (down): the bar moves by
-  // its wheel factor times the thumb over the delta, and a notch of 120 moves a list of
-  // 1,000 rows or more not at all (its thumb is a pixel or two long).
-  int delta = -1;
+  // One notch towards the user (down): the bar moves by its wheel factor times the thumb over
+  // the delta, and by at least a pixel when the thumb is too short for that (long lists).
+  int delta = -120;
   int still = 0;  // steps in a row that moved nothing
   for (int i = 0; i < steps && still < 3;) {
     int before = bar ? bar->GetContentOffset() : 0;
