@@ -9,6 +9,9 @@ ScrollMetrics ScrollRangeMetrics(int track, int page, int total, const ScrollMet
   ScrollMetrics m;
   m.thumbLength = (int)((float)track * (float)page / (float)total);
   if (m.thumbLength > track) m.thumbLength = track;  // content shorter than the page
+  // Long content would make the thumb a sliver (0 pixels from about a thousand rows) that the
+  // mouse cannot grab and the thumb image cannot draw; the rest of the track keeps the ratio.
+  if (m.thumbLength < kMinThumbLength) m.thumbLength = track < kMinThumbLength ? track : kMinThumbLength;
   m.maxPosition = track - m.thumbLength;
   m.ratio = (m.maxPosition > 0 && total > page) ? (float)m.maxPosition / (float)(total - page) : 0.0f;
   return m;

@@ -13,8 +13,12 @@ struct ScrollMetrics {
   float ratio = 0.0f;   // track pixels per content pixel; 0 while nothing can scroll
 };
 
+// The shortest thumb: the thumb image is drawn as a three-slice with 3- and 5-pixel ends.
+constexpr int kMinThumbLength = 8;
+
 // track: bar height minus both arrows; page: visible content length; total: whole content.
-// thumb = track × page / total in single precision, truncated; max = track − thumb;
+// thumb = track × page / total in single precision, truncated, but at least kMinThumbLength
+// (or the whole track when that is shorter); max = track − thumb;
 // ratio = max / (total − page). The thumb never leaves the track, so content no longer than
 // the page fills it and cannot scroll. A page or total of 0 or less leaves current unchanged.
 ScrollMetrics ScrollRangeMetrics(int track, int page, int total, const ScrollMetrics& current);

@@ -188,9 +188,13 @@ int CUIControlContainer::AddControl(const ControlPtr& control) {
   m_children.push_back(control);
   control->SetParent(this);
   control->SetHostWnd(m_host);
+  ChildAdded(m_children.size() - 1);
+  return 1;
+}
+
+void CUIControlContainer::ChildAdded(size_t) {
   RECT current = m_rect;
   SetRect(current);
-  return 1;
 }
 
 namespace {

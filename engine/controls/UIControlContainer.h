@@ -47,6 +47,9 @@ class CUIControlContainer : public CUIControl {
   // Called after the child at index left the list, before the container is laid out again;
   // containers that remember children by index mend their indices here.
   virtual void ChildRemoved(size_t /*index*/) {}
+  // Called after a child joined at the end of the list; lays the container out again.
+  // Containers whose layout of one child does not move the others place just that one.
+  virtual void ChildAdded(size_t index);
 
   std::vector<ControlPtr> m_children;  // document order; the last is topmost
   CUIControl* m_hover = nullptr;       // not owned

@@ -59,35 +59,52 @@ int CUIList::ParseAttributes(const XmlNode* element) {
 
 void CUIList::SetRect(const RECT& rect) {
   m_rect = rect;
+  UpdateScrollBar();
+  LayoutRows(0);
+  Invalidate();
+}
+
+void CUIList::ChildAdded(size_t index) {
+  UpdateScrollBar();
+  LayoutRows(index);
+  Invalidate();
+}
+
+void CUIList::UpdateScrollBar() {
+  const RECT& rect = m_rect;
   int height = rect.bottom - rect.top;
   long long content = (long long)m_children.size() * m_itemHeight;
   if (content > INT_MAX) content = INT_MAX;
-  if (height < content) {
-    if (!m_scrollBar) {
-      // Not a child: it is neither found, nor hit-tested, nor removed with the rows.
-      m_scrollBar.reset(new CUIScrollBar);
-      m_scrollBar->SetHostWnd(m_host);
-      m_scrollBar->SetListener(this);
-      m_scrollBar->SetParent(this);
-    }
-    // 8 pixels wide, 1 pixel inside the right edge.
-    m_scrollBar->SetRect(RECT{rect.right - 9, rect.top, rect.right - 1, rect.bottom});
-    m_scrollBar->SetRange(height, (int)content);
-  } else {
+  if (height >= content) {
     DropScrollBar();
+    return;
   }
+  if (!m_scrollBar) {
+    // Not a child: it is neither found, nor hit-tested, nor removed with the rows.
+    m_scrollBar.reset(new CUIScrollBar);
+    m_scrollBar->SetHostWnd(m_host);
+    m_scrollBar->SetListener(this);
+    m_scrollBar->SetParent(this);
+  }
+  // 8 pixels wide, 1 pixel inside the right edge.
+  m_scrollBar->SetRect(RECT{rect.right - 9, rect.top, rect.right - 1, rect.bottom});
+  m_scrollBar->SetRange(height, (int)content);
+}
+
+void CUIList::LayoutRows(size_t first) {
   int offset = m_scrollBar ? m_scrollBar->GetContentOffset() : 0;
-  int width = rect.right - rect.left;
+  if (offset != m_layoutOffset) first = 0;
+  m_layoutOffset = offset;
+  const RECT& rect = m_rect;
   // Rows paint clipped to the list: one repaint of the list covers every row that moved.
   // Asking for each row's own (Place) would make a scroll step cost as much as all the rows,
   // those out of sight too.
-  for (size_t b = 0; b < m_children.size(); ++b) {
+  for (size_t b = first; b < m_children.size(); ++b) {
     CUIControl* row = m_children[b].get();
     if (!row->IsVisible()) continue;  // hidden rows keep their place in the order
     int top = (int)b * m_itemHeight - offset;
-    row->SetRect(RECT{rect.left, rect.top + top, rect.left + width, rect.top + top + m_itemHeight});
+    row->SetRect(RECT{rect.left, rect.top + top, rect.right, rect.top + top + m_itemHeight});
   }
-  Invalidate();
 }
 
 void CUIList::DropScrollBar() {

@@ -41,16 +41,25 @@ class CUIList : public CUIControlContainer, public IScrollBarListener {
 
  protected:
   void ChildRemoved(size_t index) override;
+  // A row added at the end moves no other row unless the scroll offset changed with the range:
+  // building a list of n rows lays out n rows, not n² / 2.
+  void ChildAdded(size_t index) override;
 
  private:
   // Index of the topmost visible, enabled row containing pt; -1 when none.
   int RowAtPoint(POINT pt) const;
   void DropScrollBar();
+  // Creates, resizes or drops the scroll bar for the current rect and row count.
+  void UpdateScrollBar();
+  // Places the rows from first on under the scroll offset (all of them when the offset moved
+  // since the last layout).
+  void LayoutRows(size_t first);
 
   std::unique_ptr<CUIScrollBar> m_scrollBar;  // only while the rows don't fit
   int m_itemHeight = 0;
   int m_selectedRow = -1;  // index, -1 for none
   int m_hoverRow = -1;     // index, -1 for none
+  int m_layoutOffset = 0;  // scroll offset the rows were last placed under
   COLORREF m_selectedColor = 0x010101;
   COLORREF m_hoverColor = 0x010101;
 };

@@ -34,6 +34,16 @@ TEST(ScrollBarGeometry, HundredPixelListOfTwoHundredContentPixels) {
   EXPECT_EQ(ScrollWheelStep(0, 42, 120), 0);  // a factor of 0 keeps the wheel off
 }
 
+// Guards against a thumb too short to grab on long content: it keeps a minimum length and the
+// bottom of the track still reaches the last page.
+TEST(ScrollBarGeometry, LongContentKeepsAGrabbableThumb) {
+  ScrollMetrics m = ScrollRangeMetrics(84, 100, 200000, ScrollMetrics());
+  EXPECT_EQ(m.thumbLength, kMinThumbLength);
+  EXPECT_EQ(m.maxPosition, 84 - kMinThumbLength);
+  EXPECT_NEAR(ScrollContentOffset(m.maxPosition, m.ratio), 200000 - 100, 1);
+  EXPECT_EQ(ScrollRangeMetrics(5, 100, 200000, ScrollMetrics()).thumbLength, 5);  // short track
+}
+
 // Guards against a negative thumb and a division by zero when the content fits, and against
 // a bar squeezed below its two arrows.
 TEST(ScrollBarGeometry, ContentThatFitsCannotScroll) {
@@ -113,6 +123,18 @@ TEST_F(ListControl, RemovedRowsTakeTheirMarksAlong) {
   EXPECT_EQ(m_list->GetSubControl(0)->GetRect().top, 10);
   m_list->RemoveAllControl();
   EXPECT_EQ(m_list->GetHoverRow(), -1);
+}
+
+// Guards the shortcut that places only an added row: when the longer range moves the content
+// under a scrolled bar, every row must follow.
+TEST_F(ListControl, RowsAddedWhileScrolledStayInStep) {
+  Build(10);
+  Send(WM_LBUTTONDOWN, 105, 105);  // one page down
+  for (int i = 0; i < 3; ++i) m_list->AddControl(std::make_shared<CUIControlContainer>());
+  int offset = m_list->GetScrollBar()->GetContentOffset();
+  ASSERT_GT(offset, 0);
+  for (int i = 0; i < m_list->GetControlCount(); ++i)
+    EXPECT_EQ(m_list->GetSubControl(i)->GetRect().top, 10 + 20 * i - offset) << "row " << i;
 }
 
 TEST_F(ListControl, MalformedSettingsReadAsDefinedValues) {
