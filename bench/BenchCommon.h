@@ -33,21 +33,50 @@ inline double Median(std::vector<double> v) {
 
 struct Usage {
   DWORD gdi;
-  SIZE_T privateBytes;
+  SIZE_T privateBytes;  // committed private memory
+  SIZE_T heapBytes;     // blocks in use in the process's heaps
 };
 
-inline Usage Measure() {
-  PROCESS_MEMORY_COUNTERS_EX pmc = {};
-  pmc.cb = sizeof(pmc);
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc));
-  // PagefileUsage is the committed private memory (Wine leaves PrivateUsage at 0).
-  return {GdiObjectCount(), pmc.PagefileUsage};
+// Committed private memory, summed over the address space as VirtualQuery sees it. Wine's
+// process counters are no use here: PagefileUsage follows the resident anonymous pages, which
+// the kernel updates in batches, so it jumps by megabytes when pages already committed are
+// first touched.
+inline SIZE_T CommittedPrivateBytes() {
+  SIZE_T total = 0;
+  MEMORY_BASIC_INFORMATION mbi;
+  const char* at = nullptr;
+  while (VirtualQuery(at, &mbi, sizeof(mbi)) == sizeof(mbi)) {
+    if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) total += mbi.RegionSize;
+    const char* next = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return total;
 }
 
-// "GDI objects +n, private bytes +k KiB" between two measurements.
+// Bytes in busy blocks of every heap of the process: what the program holds allocated.
+inline SIZE_T HeapBusyBytes() {
+  HANDLE heaps[64];
+  DWORD count = GetProcessHeaps(64, heaps);
+  SIZE_T total = 0;
+  for (DWORD i = 0; i < count && i < 64; ++i) {
+    if (!HeapLock(heaps[i])) continue;
+    PROCESS_HEAP_ENTRY e = {};
+    while (HeapWalk(heaps[i], &e))
+      if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += e.cbData;
+    HeapUnlock(heaps[i]);
+  }
+  return total;
+}
+
+inline Usage Measure() { return {GdiObjectCount(), CommittedPrivateBytes(), HeapBusyBytes()}; }
+
+// "GDI objects +n, committed +k KiB, heap +k KiB" between two measurements.
 inline void PrintGrowth(const char* label, const Usage& from, const Usage& to) {
-  printf("  %-34s GDI objects %+ld, private bytes %+ld KiB\n", label, (long)to.gdi - (long)from.gdi,
-         ((long)to.privateBytes - (long)from.privateBytes) / 1024);
+  auto kib = [](SIZE_T a, SIZE_T b) { return ((long long)b - (long long)a) / 1024; };
+  printf("  %-34s GDI objects %+ld, committed %+lld KiB, heap in use %+lld KiB\n", label,
+         (long)to.gdi - (long)from.gdi, kib(from.privateBytes, to.privateBytes),
+         kib(from.heapBytes, to.heapBytes));
 }
 
 inline void Pump() {

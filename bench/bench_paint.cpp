@@ -161,14 +161,10 @@ int main(int argc, char** argv) {
   }
   Usage afterBare = Measure();
   printf("growth\n");
-  printf("  after 1000 repaints:       GDI objects %+ld, private bytes %+ld KiB\n",
-         (long)afterPaint.gdi - (long)before.gdi, ((long)afterPaint.privateBytes - (long)before.privateBytes) / 1024);
-  printf("  after %d create/destroy:  GDI objects %+ld, private bytes %+ld KiB\n", cycles,
-         (long)afterCycles.gdi - (long)afterPaint.gdi,
-         ((long)afterCycles.privateBytes - (long)afterPaint.privateBytes) / 1024);
-  printf("  after 100 bare windows:    GDI objects %+ld, private bytes %+ld KiB (the platform's share)\n",
-         (long)afterBare.gdi - (long)afterCycles.gdi,
-         ((long)afterBare.privateBytes - (long)afterCycles.privateBytes) / 1024);
+  bench::PrintGrowth("after 1000 repaints:", before, afterPaint);
+  std::string cyclesLabel = "after " + std::to_string(cycles) + " create/destroy:";
+  bench::PrintGrowth(cyclesLabel.c_str(), afterPaint, afterCycles);
+  bench::PrintGrowth("after 100 bare windows (platform):", afterCycles, afterBare);
   DestroyWindow(hwnd);
   DeleteFileW(zipPath.c_str());
   return 0;
