@@ -223,6 +223,10 @@ class SkinRun(unittest.TestCase):
         # The skin replaces _ALERT with one that fails; reporting the missing main must not.
         script = "_ALERT = function(text) error('alert failed') end\n"
         self.assertQuiet(run(self.folder("fails", {"main.lua": script})))
+        # expect reports past a replaced _ALERT, and a failed check fails the run.
+        script = ("_ALERT = nil\n"
+                  "function main() expect(1, 'held') expect(nil, 'x == 1') print('done') end")
+        self.assertEqual((1, "done\n", "failed: x == 1\n"), run(self.folder("expect", {"main.lua": script})))
         self.assertQuiet(run(self.folder("nil", {"main.lua": "_ALERT = nil"})))
 
     def test_Usage(self):

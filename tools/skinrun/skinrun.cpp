@@ -2,9 +2,11 @@
 //
 //   skinrun <package folder or .zip>
 //
-// Adds "print" (to stdout) and "_ALERT" (to stderr) to the engine's globals, then loads the
-// skin. Exit codes: 0 ran cleanly, 1 the engine reported errors through _ALERT, 2 the
-// package path does not exist, 64 usage error.
+// Adds "print" (to stdout), "_ALERT" (to stderr) and "expect" to the engine's globals, then
+// loads the skin. expect(ok, what) is a skin's own check: when ok is false or nil it writes
+// "failed: <what>" to stderr and counts as a report. Exit codes: 0 ran cleanly, 1 the engine
+// reported errors through _ALERT or an expectation failed, 2 the package path does not
+// exist, 64 usage error.
 #include <windows.h>
 
 #include <cstdio>
@@ -53,6 +55,20 @@ int Alert(lua_State* L) {
   return 0;
 }
 
+// Written here rather than through the global "_ALERT": a skin may replace that to collect the
+// engine's reports.
+int Expect(lua_State* L) {
+  if (lua_toboolean(L, 1)) return 0;
+  ++g_alerts;
+  size_t len = 0;
+  const char* what = lua_tolstring(L, 2, &len);
+  std::fputs("failed: ", stderr);
+  if (what) std::fwrite(what, 1, len, stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+  return 0;
+}
+
 std::wstring FullPath(const wchar_t* path) {
   DWORD n = ::GetFullPathNameW(path, 0, nullptr, nullptr);
   if (n == 0) return path;
@@ -77,6 +93,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   lua_register(L, "print", Print);
   lua_register(L, "_ALERT", Alert);
+  lua_register(L, "expect", Expect);
 
   int missing = LoadSkin(FullPath(argv[1]).c_str());
   UnInitZOV();
