@@ -26,6 +26,9 @@ CGuiAdbLogic::CGuiAdbLogic() {
   m_operations["ShellNotify"] = &CGuiAdbLogic::OnShellNotify;
   m_operations["SendMsg"] = &CGuiAdbLogic::OnSendMsg;
   m_operations["ShareWifi"] = &CGuiAdbLogic::OnNothing;
+  m_operations["GetVersion"] = &CGuiAdbLogic::OnGetVersion;
+  m_operations["GetUILanguage"] = &CGuiAdbLogic::OnGetUILanguage;
+  m_operations["TrimText"] = &CGuiAdbLogic::OnTrimText;
 }
 
 CGuiAdbLogic::~CGuiAdbLogic() {

@@ -93,6 +93,10 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   int OnStopCapture(ScriptValue a, ScriptValue b, ScriptValue& result);
   int OnShellNotify(ScriptValue a, ScriptValue b, ScriptValue& result);
   int OnSendMsg(ScriptValue a, ScriptValue b, ScriptValue& result);
+  // What a skin cannot find out by itself (its Lua has no string or os library).
+  int OnGetVersion(ScriptValue a, ScriptValue b, ScriptValue& result);
+  int OnGetUILanguage(ScriptValue a, ScriptValue b, ScriptValue& result);
+  int OnTrimText(ScriptValue a, ScriptValue b, ScriptValue& result);
 
   void AddTrayIcon();
   void DeleteTrayIcon();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "GuiAdbLogic.h"
+#include "QuillonVersion.h"
 #include "bridge_fixture.h"
 
 namespace {
@@ -107,10 +108,17 @@ TEST_F(BridgeEvents, ListenerResultsAndStackHeightOnTheUiThread) {
 }
 
 TEST_F(BridgeEvents, CallRunsOperationsAndUnknownNamesGiveNil) {
+  lua_pushstring(L, QUILLON_VERSION_TEXT);
+  lua_setglobal(L, "QUILLON_VERSION");
   Run(R"(
     assert(g_GuiAdbLogic:Call("NoSuchOperation", 1, 2) == nil)
     assert(g_GuiAdbLogic:Call("DeleteRecord", 5) == 1)
     assert(g_GuiAdbLogic:Call({}, 1) == nil)
+    assert(g_GuiAdbLogic:Call("TrimText", "  QTest Phone 9\r\n") == "QTest Phone 9")
+    assert(g_GuiAdbLogic:Call("TrimText", "two\r\nlines\n") == "two lines")
+    assert(g_GuiAdbLogic:Call("TrimText", 5) == nil)
+    assert(g_GuiAdbLogic:Call("GetVersion") == QUILLON_VERSION)
+    assert(g_GuiAdbLogic:Call("GetUILanguage") > 0)
     assert(g_GuiAdbLogic:Call("SendMsg", {1, 2, x = {y = 3}}) == nil)
     local ok, err = pcall(function() return g_GuiAdbLogic.Call({}, "Init") end)
     assert(not ok))");
