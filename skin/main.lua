@@ -1,87 +1,75 @@
--- The default skin: one window that follows the phone's link and the files sent to it.
+-- The default skin: one window that shows the phone's link, plays the PC's sound on the phone
+-- and sends dropped files to it. The parts live in scripts\ (run by ui\main.xml's resource
+-- section): texts, link, sound, transfers, menu.
 
-local wnd, root
+-- The window and what the parts share.
+Ui = {}
 
-local function set_text(id, text)
-  local c = root and root:FindControl(id)
-  if c then c:SetText(text) end
+function Ui.Find(id) return Ui.root and Ui.root:FindControl(id) end
+
+function Ui.SetText(id, text)
+  local c = Ui.Find(id)
+  if c then c:SetText(text or "") end
 end
+
+-- A tray balloon, for 5 seconds.
+function Ui.Balloon(title, info)
+  g_GuiAdbLogic:Call("ShellNotify", { timeout = 5000, title = title, info = info })
+end
+
+-- 0: the transfers, 1: what was sent before.
+function Ui.ShowPage(index)
+  local pages, first, second = Ui.Find("pages"), Ui.Find("tabtransfers"), Ui.Find("tabhistory")
+  if pages then pages:SelectItem(index) end
+  if first and second then
+    first:SetCheck(index == 0)
+    second:SetCheck(index == 1)
+  end
+end
+
+function OnPageTab(tab)
+  if tab:IsCheck() then Ui.ShowPage(tab:GetID() == "tabhistory" and 1 or 0) end
+end
+
+function Ui.ShowTexts()
+  Ui.SetText("tabtransfers", T.tab_transfers)
+  Ui.SetText("tabhistory", T.tab_history)
+  Link.Show()
+end
+
+-- Close hides the window in the notification area; the tray icon brings it back, and the
+-- menu's Exit (or the tray's) ends the program.
+function OnCloseMain() Ui.wnd:SetVisible(0) return true end
+function OnCloseButton() Ui.wnd:SetVisible(0) end
+function OnMinimize() Ui.wnd:Min() end
 
 -- Events from the program (always on the UI thread).
 local handlers = {}
 
 function handlers.BringToTop()
-  if wnd then
-    wnd:SetVisible(true)
-    wnd:BringToTop()
+  if Ui.wnd then
+    Ui.wnd:SetVisible(5)
+    Ui.wnd:BringToTop()
   end
 end
 
-function handlers.DeviceInsert(text)
-  set_text("status", "Phone plugged in")
-  set_text("detail", text)
-end
-
-function handlers.ConnectResult(status, info)
-  if status == 0 and info.ConnectedByUSB == 1 then
-    set_text("status", "Linking over USB...")
-  elseif status ~= 0 then
-    set_text("status", "Allow USB debugging on your phone")
-  end
-  set_text("detail", info.DeviceModel or "")
-end
-
-function handlers.Connected()
-  set_text("link", "linked by USB")
-  set_text("status", "Phone linked")
-end
-
-function handlers.StateSync(state)
-  -- The phone's play button asks for the sound; its stop button ends it.
-  if state == 3 then
-    g_GuiAdbLogic:Call("StartCapture", 0)
-    set_text("status", "Playing your PC's sound on the phone")
-    set_text("detail", "Pause it from the phone.")
-    set_text("link", "linked")
-  elseif state == 2 then
-    g_GuiAdbLogic:Call("StopCapture", 0)
-    set_text("status", "Sound paused")
-  end
-end
-
-function handlers.Disconnect()
-  -- The stream's channel went with the link: stop quietly, so the phone's next play starts
-  -- the sound afresh.
-  g_GuiAdbLogic:Call("StopCapture", 1)
-  set_text("link", "not linked")
-  set_text("status", "Looking for your phone...")
-  set_text("detail", "Open the app on your phone.")
-end
-
-function handlers.AddTask(task)
-  set_text("transfer", "Queued " .. task.FileName .. " (" .. task.FileSize .. ")")
-end
-
-function handlers.PushProgress(file, percent)
-  set_text("transfer", "Sending " .. file .. "  " .. percent .. "%")
-end
-
-function handlers.PushFileFinish(path, status)
-  set_text("transfer", (status == 3 and "Sent " or "Could not send ") .. path)
-end
-
-function handlers.InstallAppFinish(path)
-  set_text("transfer", "Installed " .. path)
-end
-
--- The window's drop handler: the program reads the drop handle and finishes it.
-function OnDropFile(drop)
-  g_GuiAdbLogic:Call("HandleDropFiles", drop)
-end
+function handlers.DeviceInsert() Link.OnDeviceInsert() end
+function handlers.ConnectResult(status, info) Link.OnConnectResult(status, info) end
+function handlers.Connected() Link.OnConnected() end
+function handlers.WifiConnected() Link.OnWifiConnected() end
+function handlers.Disconnect() Link.OnDisconnect() end
+function handlers.StateSync(state) Sound.OnStateSync(state) end
+function handlers.AddTask(task) Transfers.OnAddTask(task) end
+function handlers.PushProgress(file, percent) Transfers.OnPushProgress(file, percent) end
+function handlers.PushFileFinish(path, status) Transfers.OnPushFileFinish(path, status) end
+function handlers.InstallAppFinish(path) Transfers.OnInstallAppFinish(path) end
 
 function main()
-  wnd = g_UIMgr:CreateWindow("ui\\main.xml")
-  root = wnd and wnd:GetRootControl()
+  Ui.wnd = g_UIMgr:CreateWindow("ui\\main.xml")  -- runs the parts' scripts first
+  Ui.root = Ui.wnd and Ui.wnd:GetRootControl()
+  ChooseLanguage(g_GuiAdbLogic:Call("GetUILanguage"))
+  Ui.ShowTexts()
+  Ui.ShowPage(0)
   g_GuiAdbLogic:AttachListener(function(name, a, b)
     local h = handlers[name]
     if h then h(a, b) end

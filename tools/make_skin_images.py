@@ -1,29 +1,72 @@
 #!/usr/bin/env python3
-"""Draws the default skin's pictures into a folder: images/phone.png (the program's phone
-with its sound wave, straight alpha) and images/panel.bmp (a 24-bit picture whose white
-background the engine makes transparent).  usage: make_skin_images.py <out folder>"""
+"""Draws the default skin's pictures into a folder (straight-alpha PNG strips, frames side by
+side in the order the controls pick them: normal, hover, pressed, disabled; a check box's
+checked frames first).  usage: make_skin_images.py <out folder>"""
 import os
 import struct
 import sys
-import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from make_icon import render  # noqa: E402
+from skin_art import box, circle, ring, segment, triangle, write_png, write_strip  # noqa: E402
+
+ACCENT = (255, 160, 40)
+ACCENT_HOVER = (255, 184, 80)
+ACCENT_PRESSED = (224, 136, 16)
+PANEL = (46, 58, 74)
+PANEL_HOVER = (58, 72, 92)
+PANEL_PRESSED = (38, 49, 64)
+GREY = (96, 104, 116)
+INK = (30, 37, 48)
+TEXT = (232, 238, 244)
+DANGER = (200, 69, 58)
 
 
-def png(path, size, pixels):
-    raw = b""
-    for y in range(size):
-        raw += b"\0" + b"".join(struct.pack("BBBB", int(round(r)), int(round(g)), int(round(b)),
-                                            int(round(a * 255))) for r, g, b, a in pixels[y])
+def play_frames(size=96):
+    """The sound control: playing (a pause sign on the accent disc), then stopped (a play sign
+    in an accent ring)."""
+    c, r = size / 2, size / 2 - 2
+    frames = []
+    for disc in (ACCENT, ACCENT_HOVER, ACCENT_PRESSED, GREY):
+        bar = 0.09 * size
+        frames.append([(disc, circle(c, c, r)),
+                       (INK, box(c - 2.2 * bar, c - 2.6 * bar, c - 0.8 * bar, c + 2.6 * bar, 2)),
+                       (INK, box(c + 0.8 * bar, c - 2.6 * bar, c + 2.2 * bar, c + 2.6 * bar, 2))])
+    for disc, mark in ((PANEL, ACCENT), (PANEL_HOVER, ACCENT_HOVER), (PANEL_PRESSED, ACCENT_PRESSED),
+                       (PANEL, GREY)):
+        t = 0.22 * size
+        frames.append([(disc, circle(c, c, r)), (mark, ring(c, c, r - 2, 4)),
+                       (mark, triangle(c - 0.7 * t, c - t, c - 0.7 * t, c + t, c + 1.1 * t, c))])
+    return frames
 
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
-    data = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
-    data += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(data)
+def icon_frames(size, glyph, hot=PANEL_HOVER):
+    """A small window button: the glyph on nothing, on a hover square, on a pressed square, and
+    greyed."""
+    back = lambda colour: (colour, box(1, 1, size - 1, size - 1, 4))
+    return [glyph(TEXT), [back(hot)] + glyph(TEXT), [back(PANEL_PRESSED)] + glyph(TEXT), glyph(GREY)]
+
+
+def menu_glyph(s):
+    return lambda ink: [(ink, box(s * 0.25, s * y - 1, s * 0.75, s * y + 1, 1)) for y in (0.32, 0.5, 0.68)]
+
+
+def minimize_glyph(s):
+    return lambda ink: [(ink, box(s * 0.28, s * 0.62, s * 0.72, s * 0.62 + 2, 1))]
+
+
+def close_glyph(s):
+    a, b = s * 0.3, s * 0.7
+    return lambda ink: [(ink, segment(a, a, b, b, 2)), (ink, segment(a, b, b, a, 2))]
+
+
+def tab_frames(w, h):
+    """A page tab: checked frames carry the accent underline; an unchecked tab shows hover by
+    its text colour alone, so that it never looks chosen."""
+    line = lambda colour: [(colour, box(8, h - 3, w - 8, h, 1))]
+    checked = [line(ACCENT), line(ACCENT_HOVER), line(ACCENT_PRESSED), line(GREY)]
+    unchecked = [[], [], line(PANEL_PRESSED), []]
+    return checked + unchecked
 
 
 def bmp24(path, w, h, pixel):
@@ -38,19 +81,28 @@ def bmp24(path, w, h, pixel):
         f.write(header + info + rows)
 
 
-def panel_pixel(x, y):
+def panel_pixel(w, h):
     """A dashed frame for the drop area on white (white becomes transparent)."""
-    w, h = 300, 110
-    edge = x < 3 or y < 3 or x >= w - 3 or y >= h - 3
-    if edge and ((x + y) // 10) % 2 == 0:
-        return (120, 200, 255)
-    return (255, 255, 255)
+    def pixel(x, y):
+        edge = x < 2 or y < 2 or x >= w - 2 or y >= h - 2
+        if edge and ((x + y) // 8) % 2 == 0:
+            return (120, 200, 255)
+        return (255, 255, 255)
+    return pixel
 
 
 def main(out):
-    os.makedirs(os.path.join(out, "images"), exist_ok=True)
-    png(os.path.join(out, "images", "phone.png"), 128, render(128))
-    bmp24(os.path.join(out, "images", "panel.bmp"), 300, 110, panel_pixel)
+    images = os.path.join(out, "images")
+    os.makedirs(images, exist_ok=True)
+    write_png(os.path.join(images, "phone.png"), 128, 128, render(128))
+    write_png(os.path.join(images, "phone64.png"), 64, 64, render(64))
+    bmp24(os.path.join(images, "panel.bmp"), 340, 64, panel_pixel(340, 64))
+    write_strip(os.path.join(images, "play.png"), 96, 96, play_frames())
+    write_strip(os.path.join(images, "menu.png"), 24, 24, icon_frames(24, menu_glyph(24)))
+    write_strip(os.path.join(images, "minimize.png"), 24, 24, icon_frames(24, minimize_glyph(24)))
+    write_strip(os.path.join(images, "close.png"), 24, 24, icon_frames(24, close_glyph(24), DANGER))
+    write_strip(os.path.join(images, "remove.png"), 18, 18, icon_frames(18, close_glyph(18), DANGER))
+    write_strip(os.path.join(images, "tab.png"), 110, 30, tab_frames(110, 30))
 
 
 if __name__ == "__main__":

@@ -42,7 +42,7 @@ xvfb_start
 
 # A prefix of its own: its wineserver must live in the namespace the program runs in.
 prefix="$root/build/wine-run-$QUILLON_ARCH"
-[ -f "$prefix/.quillon-ready" ] || wine_prefix_copy "$prefix"
+wine_prefix_current "$prefix" || wine_prefix_copy "$prefix"
 export WINEPREFIX=$prefix
 
 ns="" phone_ns="" phone_pid="" usb_pids=""

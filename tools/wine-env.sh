@@ -20,16 +20,25 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No crash dialog (it would hang a test), no Mono or Gecko installers.
 export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
 
+# Bump when wine_prefix_init sets something new: older prefixes are made again.
+_quillon_prefix_version=2
+
 wine_prefix_init() {
   local prefix=$1
-  [ -f "$prefix/.quillon-ready" ] && return 0
+  wine_prefix_current "$prefix" && return 0
   rm -rf "$prefix"
   WINEPREFIX=$prefix wineboot -i </dev/null >/dev/null 2>&1
   # Without a window manager, Wine's managed windows cost 2 s each to destroy.
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  # The skin's font, Windows' own Chinese UI font, is the CJK font the setup installs here.
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei' \
+    /d 'WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
-  touch "$prefix/.quillon-ready"
+  echo "$_quillon_prefix_version" > "$prefix/.quillon-ready"
 }
+
+# True when the prefix was made by this version of wine_prefix_init.
+wine_prefix_current() { [ "$(cat "$1/.quillon-ready" 2>/dev/null)" = "$_quillon_prefix_version" ]; }
 
 wine_prefix_copy() { # wine_prefix_copy <to>: a copy of the main prefix
   wine_prefix_init "$_quillon_main_prefix"

@@ -68,6 +68,8 @@ void CLinkReactions::OnFound(SOCKET s, uint32_t, uint16_t) {
   m_host.StopAddressWatch();
   m_table.Attach(s, m_host.Forwarder(), false);
   m_host.AddToServer(s);
+  // The skin shows the Wi-Fi link as soon as it exists; a USB link is shown on "Connected".
+  m_host.RaiseEvent("WifiConnected", 0);
 }
 
 SOCKET ConnectUsbControl(IPortForwarder* forwarder) {

@@ -44,6 +44,14 @@ struct LinkReactionsTest : ::testing::Test {
   void Receive(SOCKET s, const std::vector<unsigned char>& bytes) {
     reactions.OnReceived(s, bytes.data(), (int)bytes.size());
   }
+  // A phone found on the network: the skin hears of the Wi-Fi link at once; the events that
+  // follow are the test's.
+  void Found(SOCKET s) {
+    reactions.OnFound(s, 0, 0);
+    ASSERT_EQ(host.events.size(), 1u);
+    EXPECT_EQ(host.events[0].first, "WifiConnected");
+    host.events.clear();
+  }
 };
 
 }  // namespace
@@ -51,7 +59,7 @@ struct LinkReactionsTest : ::testing::Test {
 TEST_F(LinkReactionsTest, StateSyncFromThePhoneIsAnEventWithItsValue) {
   SOCKET c, s;
   ASSERT_TRUE(MakePair(&c, &s));
-  reactions.OnFound(s, 0, 0);
+  Found(s);
   Receive(s, BuildValueFrame(kMsgStateSync, 7));
   ASSERT_EQ(host.events.size(), 1u);
   EXPECT_EQ(host.events[0].first, "StateSync");
@@ -62,7 +70,7 @@ TEST_F(LinkReactionsTest, StateSyncFromThePhoneIsAnEventWithItsValue) {
 TEST_F(LinkReactionsTest, FoundSocketIsKeptAliveFiledAndAdded) {
   SOCKET c, s;
   ASSERT_TRUE(MakePair(&c, &s));
-  reactions.OnFound(s, 0, 0);
+  Found(s);
   EXPECT_EQ(host.watchStops, 1);
   ASSERT_EQ(host.added.size(), 1u);
   EXPECT_EQ(host.added[0], s);
@@ -78,7 +86,7 @@ TEST_F(LinkReactionsTest, FoundSocketIsKeptAliveFiledAndAdded) {
 TEST_F(LinkReactionsTest, LeaveStopsStreamingClosesOnceAndRestartsTheWatch) {
   SOCKET c, s;
   ASSERT_TRUE(MakePair(&c, &s));
-  reactions.OnFound(s, 0, 0);
+  Found(s);
   Receive(s, BuildFrame(kMsgLeave, nullptr, 0));
   EXPECT_EQ(host.streamingStops, 1);
   EXPECT_TRUE(IsClosedHandle(s));
@@ -105,7 +113,7 @@ TEST_F(LinkReactionsTest, UsbConfirmationRaisesConnected) {
 TEST_F(LinkReactionsTest, TwoMessagesInOneReadActAsOne) {
   SOCKET c, s;
   ASSERT_TRUE(MakePair(&c, &s));
-  reactions.OnFound(s, 0, 0);
+  Found(s);
   std::vector<unsigned char> both = BuildValueFrame(kMsgStateSync, 4);
   std::vector<unsigned char> leave = BuildFrame(kMsgLeave, nullptr, 0);
   both.insert(both.end(), leave.begin(), leave.end());
@@ -119,7 +127,7 @@ TEST_F(LinkReactionsTest, TwoMessagesInOneReadActAsOne) {
 TEST_F(LinkReactionsTest, BadReadsChangeNothing) {
   SOCKET c, s;
   ASSERT_TRUE(MakePair(&c, &s));
-  reactions.OnFound(s, 0, 0);
+  Found(s);
   std::vector<unsigned char> shortSync = BuildValueFrame(kMsgStateSync, 1);
   shortSync.resize(10);
   Receive(s, shortSync);
@@ -139,7 +147,7 @@ TEST_F(LinkReactionsTest, BadReadsChangeNothing) {
 TEST_F(LinkReactionsTest, ClosedWifiSocketDisconnectsAndTheReactionClosedIt) {
   SOCKET c, s;
   ASSERT_TRUE(MakePair(&c, &s));
-  reactions.OnFound(s, 0, 0);
+  Found(s);
   EXPECT_TRUE(reactions.OnClosed(s));  // the table closed it: the server must not
   EXPECT_TRUE(IsClosedHandle(s));
   ASSERT_EQ(host.events.size(), 1u);
@@ -154,7 +162,7 @@ TEST_F(LinkReactionsTest, ClosedWifiWithConfirmedUsbKeepsTheLinkQuiet) {
   ASSERT_TRUE(MakePair(&cu, &su));
   table.Attach(su, &host.forwarder, true);
   table.ConfirmUsb(su);
-  reactions.OnFound(sw, 0, 0);
+  Found(sw);
   EXPECT_TRUE(reactions.OnClosed(sw));
   EXPECT_TRUE(host.events.empty());
   EXPECT_EQ(table.LinkCount(), 1u);

@@ -1,0 +1,69 @@
+-- The phone's link as the window shows it: searching, plugged in, linking over USB, linked over
+-- Wi-Fi or USB (with the phone's model), or a USB failure with a hint for its status.
+Link = { state = "searching", wifi = false, usb = false, model = "", status = 0 }
+
+-- Hints for the device statuses of "ConnectResult" other than 0.
+local hints = { "hint_unauthorized", "hint_offline", "hint_connecting", "hint_permissions", "hint_mode" }
+
+function Link.IsLinked() return Link.wifi or Link.usb end
+
+function Link.Show()
+  local state, title, detail, band = Link.state, "", "", T.band_none
+  if Link.usb then
+    title, band = T.linked_usb, T.band_usb
+    detail = Link.model
+  elseif Link.wifi then
+    title, band = T.linked_wifi, T.band_wifi
+    detail = Link.model
+  elseif state == "plugged" then
+    title, detail = T.plugged, T.plugged_hint
+  elseif state == "linking" then
+    title, detail = T.linking_usb, Link.model
+  elseif state == "failed" then
+    title = T.failed
+    detail = T[hints[Link.status] or "hint_other"]
+  else
+    title, detail = T.searching, T.searching_hint
+  end
+  Ui.SetText("status", title)
+  Ui.SetText("detail", detail)
+  Ui.SetText("link", band)
+  Sound.Show()
+  Transfers.ShowDropHint()
+end
+
+local function linked(how)
+  local was = Link.IsLinked()
+  Link[how] = true
+  Link.state = "linked"
+  Link.Show()
+  if not was then Ui.Balloon(T.balloon_linked, Link.model ~= "" and Link.model or T.the_phone) end
+end
+
+function Link.OnDeviceInsert()
+  if not Link.usb then
+    Link.state = "plugged"
+    Link.Show()
+  end
+end
+
+-- status 0: the phone app runs and its port is forwarded; the link is confirmed by "Connected".
+function Link.OnConnectResult(status, info)
+  local model = info and info.DeviceModel or ""
+  if model ~= "" then Link.model = g_GuiAdbLogic:Call("TrimText", model) or "" end
+  if status == 0 then
+    if not Link.usb then Link.state = "linking" end
+  else
+    Link.state, Link.status = "failed", status
+  end
+  Link.Show()
+end
+
+function Link.OnConnected() linked("usb") end
+function Link.OnWifiConnected() linked("wifi") end
+
+function Link.OnDisconnect()
+  Link.wifi, Link.usb, Link.state = false, false, "searching"
+  Sound.OnUnlinked()
+  Link.Show()
+end

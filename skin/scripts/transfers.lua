@@ -1,0 +1,136 @@
+-- Transfers: a row per dropped file with its size, progress and outcome; finished files move
+-- to the record of what was sent; one balloon when a batch of transfers ends.
+Transfers = { rows = {}, history = {}, next_id = 1 }
+
+local function row_text(row, id, text, colour)
+  local c = row.control:FindControl(id)
+  if c then
+    c:SetText(text)
+    if colour then c:SetTextColor(colour) end
+  end
+end
+
+local function unfinished()
+  local n = 0
+  for i = 1, #Transfers.rows do
+    if not Transfers.rows[i].done then n = n + 1 end
+  end
+  return n
+end
+
+function Transfers.ShowDropHint()
+  Ui.SetText("drophint", Link.IsLinked() and T.drop_hint or T.drop_unlinked)
+  Ui.SetText("historyempty", #Transfers.history == 0 and T.history_empty or "")
+  local sent = 0
+  for i = 1, #Transfers.history do
+    if Transfers.history[i].ok then sent = sent + 1 end
+  end
+  Ui.SetText("count", sent > 0 and (sent .. T.count_sent) or "")
+end
+
+-- The row of a file: by its path, else the oldest one still running (the tasks run one after
+-- another, and a path the system's code page cannot spell arrives changed).
+local function find_row(path)
+  local first
+  for i = 1, #Transfers.rows do
+    local r = Transfers.rows[i]
+    if not r.done then
+      if r.path == path then return r end
+      first = first or r
+    end
+  end
+  return first
+end
+
+function Transfers.OnAddTask(task)
+  local list = Ui.Find("transfers")
+  local control = g_UIMgr:CreateControlByXml("ui\\transferrow.xml")
+  if not list or not control then return end
+  control:SetID("transfer" .. Transfers.next_id)
+  Transfers.next_id = Transfers.next_id + 1
+  local row = { path = task.FilePath, name = task.FileName, size = task.FileSize, control = control }
+  Transfers.rows[#Transfers.rows + 1] = row
+  list:AddControl(control)
+  row_text(row, "name", task.FileName)
+  row_text(row, "size", task.FileSize)
+  row_text(row, "state", T.queued)
+  Ui.ShowPage(0)
+end
+
+function Transfers.OnPushProgress(path, percent)
+  local row = find_row(path)
+  if not row then return end
+  local bar = row.control:FindControl("progress")
+  if bar then bar:SetValue(percent) end
+  row_text(row, "state", T.sending .. " " .. percent .. "%")
+end
+
+local function add_history(row)
+  local list = Ui.Find("history")
+  local control = g_UIMgr:CreateControlByXml("ui\\historyrow.xml")
+  if not list or not control then return end
+  control:SetID("sent" .. Transfers.next_id)
+  Transfers.next_id = Transfers.next_id + 1
+  local entry = { name = row.name, ok = row.ok, control = control }
+  Transfers.history[#Transfers.history + 1] = entry
+  list:AddControl(control)
+  local name, state = control:FindControl("name"), control:FindControl("state")
+  if name then name:SetText(row.name) end
+  if state then state:SetText(row.outcome) end
+  local remove = control:FindControl("remove")
+  if remove then remove:SetUserData(control:GetID()) end
+end
+
+-- The end of a batch: every row finished. One balloon for all of them.
+local function batch_ended()
+  local sent, failed = 0, 0
+  for i = 1, #Transfers.rows do
+    if Transfers.rows[i].ok then sent = sent + 1 else failed = failed + 1 end
+  end
+  local phone = Link.model ~= "" and Link.model or T.the_phone
+  local text = sent .. (sent == 1 and T.file or T.files) .. T.balloon_sent .. phone
+  if failed > 0 then text = text .. ", " .. failed .. T.balloon_failed end
+  Ui.Balloon(T.balloon_batch, text)
+end
+
+local function finish(path, ok, outcome)
+  local row = find_row(path)
+  if not row then return end
+  row.done, row.ok, row.outcome = true, ok, outcome
+  local bar = row.control:FindControl("progress")
+  if bar and ok then bar:SetValue(100) end
+  row_text(row, "state", outcome, ok and 0x8AC95C or 0x5A60E0)
+  add_history(row)
+  Transfers.ShowDropHint()
+  if unfinished() == 0 then batch_ended() end
+end
+
+function Transfers.OnPushFileFinish(path, status) finish(path, status == 3, status == 3 and T.sent or T.failed_row) end
+function Transfers.OnInstallAppFinish(path) finish(path, true, T.installed) end
+
+-- A new drop after a finished batch clears the finished rows first.
+function Transfers.BeforeDrop()
+  if unfinished() > 0 then return end
+  local list = Ui.Find("transfers")
+  if list then list:RemoveAllControl() end
+  Transfers.rows = {}
+end
+
+function OnRemoveHistoryRow(button)
+  local list = Ui.Find("history")
+  local id = button:GetUserData()
+  if not list or not id then return end
+  local kept = {}
+  for i = 1, #Transfers.history do
+    local entry = Transfers.history[i]
+    if entry.control:GetID() == id then list:RemoveControl(entry.control) else kept[#kept + 1] = entry end
+  end
+  Transfers.history = kept
+  Transfers.ShowDropHint()
+end
+
+-- The window's drop handler: the program reads the drop handle and finishes it.
+function OnDropFile(drop)
+  Transfers.BeforeDrop()
+  g_GuiAdbLogic:Call("HandleDropFiles", drop)
+end

@@ -1,0 +1,86 @@
+-- Put before the default skin's main.lua: a stand-in for the program's bridge that records
+-- what the skin asks of it, and steps that feed the skin the program's events one by one,
+-- then look at the window. skinrun provides print, _ALERT and expect.
+local calls, balloons, listener = "", {}, nil
+local function take() local s = calls; calls = ""; return s end
+
+g_GuiAdbLogic = {}
+function g_GuiAdbLogic:AttachListener(f) listener = f end
+function g_GuiAdbLogic:Call(name, a, b)
+  if name == "GetUILanguage" then return 1033 end
+  if name == "GetVersion" then return "9.8.7" end
+  if name == "TrimText" then return a == "QTest Phone 9\n" and "QTest Phone 9" or a end
+  if name == "ShellNotify" then balloons[#balloons + 1] = a.title .. "|" .. a.info return end
+  calls = calls .. name .. (a and (":" .. a) or "") .. ";"
+  if name == "Init" then g_TimerMgr:SetTimeout(function() StandInSteps() end, 30) end
+end
+
+local function event(name, a, b) listener(name, a or 0, b or 0) end
+local function text(id) return Ui.Find(id):GetText() end
+local function click(x, y)
+  Ui.wnd:SendMessage(0x200, 0, x + y * 65536)
+  Ui.wnd:SendMessage(0x201, 1, x + y * 65536)
+  Ui.wnd:SendMessage(0x202, 0, x + y * 65536)
+  Ui.wnd:SendMessage(0x200, 0, 5 + 545 * 65536)
+end
+local function rows(id) return Ui.Find(id):GetControlCount() end
+
+function StandInSteps()
+  expect(take() == "Init;", "the skin starts the program")
+  expect(text("status") == "Looking for your phone..." and text("link") == "not linked", "searching")
+  expect(not Ui.Find("play"):IsEnable(), "no sound control without a phone")
+
+  event("WifiConnected")
+  expect(text("status") == "Linked over Wi-Fi" and text("link") == "Wi-Fi", "linked over Wi-Fi")
+  expect(balloons[1] == "Phone linked|the phone", "one balloon for the link")
+  click(74, 200)
+  expect(take() == "StartCapture:0;" and text("soundtitle") == "Playing on the phone", "play by click")
+  event("StateSync", 2)
+  expect(take() == "StopCapture:0;" and not Ui.Find("play"):IsCheck(), "the phone's pause stops it")
+  event("StateSync", 3)
+  expect(take() == "StartCapture:0;" and Ui.Find("play"):IsCheck(), "the phone's play starts it")
+
+  event("AddTask", { FileName = "a.jpg", FilePath = "C:\\a.jpg", FileSize = "1.5 MB" })
+  event("AddTask", { FileName = "文件.txt", FilePath = "C:\\文件.txt", FileSize = "12 B" })
+  local first = Ui.Find("transfers"):GetSubControl(0)
+  expect(rows("transfers") == 2 and first:FindControl("name"):GetText() == "a.jpg", "a row per file")
+  event("PushProgress", "C:\\a.jpg", 40)
+  expect(first:FindControl("state"):GetText() == "sending 40%", "progress in its row")
+  local bar = first:FindControl("progress")
+  expect(bar == nil or bar:GetValue() == 40, "the row's progress bar")
+  event("PushFileFinish", "C:\\a.jpg", 3)
+  expect(#balloons == 1, "no balloon while the batch runs")
+  event("PushProgress", "C:\\?.txt", 10)  -- a path the code page could not spell
+  local second = Ui.Find("transfers"):GetSubControl(1)
+  expect(second:FindControl("state"):GetText() == "sending 10%", "progress of the running row")
+  event("PushFileFinish", "C:\\文件.txt", 4)
+  expect(balloons[2] == "Transfers finished|1 file sent to the phone, 1 failed", "one balloon per batch")
+  expect(first:FindControl("state"):GetText() == "sent" and second:FindControl("state"):GetText() == "failed",
+         "outcomes")
+  expect(rows("history") == 2 and text("count") == "1 sent", "the record of what was sent")
+  local remove = Ui.Find("history"):GetSubControl(0):FindControl("remove")
+  OnRemoveHistoryRow(remove)
+  expect(rows("history") == 1 and text("count") == "", "a row removed from the record")
+  OnDropFile(77)
+  expect(take() == "HandleDropFiles:77;" and rows("transfers") == 0, "a new drop clears a finished batch")
+
+  event("Disconnect")
+  expect(take() == "StopCapture:1;" and text("status") == "Looking for your phone...", "the phone left")
+  event("DeviceInsert", "serial")
+  expect(text("status") == "Phone plugged in", "plugged in")
+  event("ConnectResult", 1, { DeviceID = "serial", DeviceModel = "", ConnectedByUSB = 0 })
+  expect(text("status") == "The phone cannot be reached over USB" and
+         text("detail") == "Unlock the phone and allow\nUSB debugging when it asks.", "a hint per status")
+  event("ConnectResult", 0, { DeviceID = "serial", DeviceModel = "QTest Phone 9\n", ConnectedByUSB = 0 })
+  event("Connected")
+  expect(text("status") == "Linked over USB" and text("detail") == "QTest Phone 9", "USB with the model on one line")
+  expect(balloons[3] == "Phone linked|QTest Phone 9", "the model in the balloon")
+
+  Ui.ShowAbout(true)
+  expect(Ui.Find("about"):IsVisible() and text("aboutversion") == "Version 9.8.7", "About shows the version")
+  ChooseLanguage(2052)
+  Ui.ShowTexts()
+  expect(text("status") == "已通过 USB 连接" and text("tabtransfers") == "传输", "Chinese")
+  print("done")
+  g_UIMgr:Exit()
+end
