@@ -12,7 +12,7 @@ void CInstallAppTask::Run(uint32_t, uint32_t) {
   if (!m_kelp) return;
   std::string apk;
   bool installed = false;
-  if (ToAnsiExact(m_localPath, apk)) {
+  if (ToAnsiPath(m_localPath, apk)) {
     std::string output;
     int result = m_kelp->install(apk.c_str(), true, false, output);
     installed = result == 0 || m_kelp->isSucceed(output);

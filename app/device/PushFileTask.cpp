@@ -20,7 +20,7 @@ void CPushFileTask::Run(uint32_t, uint32_t) {
   Report(kTaskStarted);
   std::string local;
   const int kUnconvertiblePath = -4;
-  int result = ToAnsiExact(m_localPath, local) ? m_kelp->push(local.c_str(), remote.c_str()) : kUnconvertiblePath;
+  int result = ToAnsiPath(m_localPath, local) ? m_kelp->push(local.c_str(), remote.c_str()) : kUnconvertiblePath;
   std::string ignored;
   m_kelp->shell(MediaScanCommand(remote).c_str(), ignored, 0, 0);
   Report(result != 0 ? kTaskFailed : kTaskDone);

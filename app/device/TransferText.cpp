@@ -33,3 +33,16 @@ bool ToAnsiExact(const std::wstring& path, std::string& ansi) {
   ansi.swap(out);
   return true;
 }
+
+bool ToAnsiPath(const std::wstring& path, std::string& ansi) {
+  if (ToAnsiExact(path, ansi)) return true;
+  // A name outside the code page (Chinese on a Western system, an emoji anywhere) is still
+  // reachable through its short name.
+  DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (n == 0) return false;
+  std::wstring shortPath(n, L'\0');
+  n = GetShortPathNameW(path.c_str(), &shortPath[0], n);
+  if (n == 0 || n >= shortPath.size()) return false;
+  shortPath.resize(n);
+  return shortPath != path && ToAnsiExact(shortPath, ansi);
+}

@@ -57,7 +57,7 @@ void CGuiAdbLogic::LinkUsbDevice(const char* deviceId) {
     std::string apk;
     std::string output;
     bool installed = false;
-    if (ToAnsiExact(ShareLib::GetCurXFilePath(kAppPackageFile), apk)) {
+    if (ToAnsiPath(ShareLib::GetCurXFilePath(kAppPackageFile), apk)) {
       int result = m_kelp.install(apk.c_str(), false, false, output);
       installed = result == 0 || m_kelp.isSucceed(output);
     }
