@@ -62,7 +62,8 @@ function handlers.StateSync(state) Sound.OnStateSync(state) end
 function handlers.AddTask(task) Transfers.OnAddTask(task) end
 function handlers.PushProgress(file, percent) Transfers.OnPushProgress(file, percent) end
 function handlers.PushFileFinish(path, status) Transfers.OnPushFileFinish(path, status) end
-function handlers.InstallAppFinish(path) Transfers.OnInstallAppFinish(path) end
+function handlers.InstallAppFinish(path, status) Transfers.OnInstallAppFinish(path, status) end
+function handlers.TaskRecords(records) Transfers.OnTaskRecords(records) end
 
 function main()
   Ui.wnd = g_UIMgr:CreateWindow("ui\\main.xml")  -- runs the parts' scripts first

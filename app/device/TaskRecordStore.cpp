@@ -1,6 +1,13 @@
 // The in-memory record store: see TaskRecordStore.h.
 #include "TaskRecordStore.h"
 
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <TextConv.h>
+
+#include "share.h"
+
 TaskRecordStore& TaskRecordStore::Instance() {
   static TaskRecordStore s_store;
   return s_store;
@@ -40,7 +47,28 @@ bool TaskRecordStore::Get(int id, TaskRecord& record) {
 
 bool TaskRecordStore::Load() { return true; }
 
-bool TaskRecordStore::Query(ScriptValue&, const std::string&) { return true; }
+bool TaskRecordStore::Query(ScriptValue& records, const std::string& deviceKey) {
+  std::vector<TaskRecord> mine;
+  {
+    win::ScopedLock hold(m_lock);
+    for (const TaskRecord& r : m_records)
+      if (r.deviceKey == deviceKey) mine.push_back(r);
+  }
+  records = ScriptValue();
+  if (mine.empty()) return true;
+  records.SetKind(ScriptValue::kArray);
+  for (const TaskRecord& r : mine) {
+    std::wstring path = text::Utf8ToWide(r.path);
+    ScriptValue row;
+    row["Id"] = ScriptValue(r.id);
+    row["FileName"] = ScriptValue(text::WideToUtf8(PathFindFileNameW(path.c_str())));
+    row["FilePath"] = ScriptValue(r.path);
+    row["FileSize"] = ScriptValue(text::WideToUtf8(ShareLib::FileSizeToString(r.size)));
+    row["State"] = ScriptValue(r.state);
+    records.Elements().push_back(row);
+  }
+  return true;
+}
 
 std::vector<TaskRecord> TaskRecordStore::All() {
   win::ScopedLock hold(m_lock);

@@ -20,8 +20,10 @@ class TaskRecordStore {
   // Removes the record with this id, when there is one.
   void Remove(int id);
   bool Get(int id, TaskRecord& record);
-  // Nothing is persisted: both report success and produce nothing.
+  // Nothing is persisted: loading reports success and reads nothing.
   bool Load();
+  // The records filed while this device key was current, oldest first, as an array of tables
+  // {Id, FileName, FilePath, FileSize (as the size is shown), State}; nil when there are none.
   bool Query(ScriptValue& records, const std::string& deviceKey);
 
   std::vector<TaskRecord> All();  // a copy, for tests and diagnostics

@@ -37,7 +37,10 @@ local function linked(how)
   Link[how] = true
   Link.state = "linked"
   Link.Show()
-  if not was then Ui.Balloon(T.balloon_linked, Link.model ~= "" and Link.model or T.the_phone) end
+  if not was then
+    Ui.Balloon(T.balloon_linked, Link.model ~= "" and Link.model or T.the_phone)
+    Transfers.Refresh()  -- what was sent to this phone before
+  end
 end
 
 function Link.OnDeviceInsert()

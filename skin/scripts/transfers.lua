@@ -1,6 +1,7 @@
--- Transfers: a row per dropped file with its size, progress and outcome; finished files move
--- to the record of what was sent; one balloon when a batch of transfers ends.
-Transfers = { rows = {}, history = {}, next_id = 1 }
+-- Transfers: a row per dropped file with its size, progress and outcome; one balloon when a
+-- batch of transfers ends; and the program's record of what was sent to this phone, whose rows
+-- can be removed.
+Transfers = { rows = {}, sent = 0, next_id = 1 }
 
 local function row_text(row, id, text, colour)
   local c = row.control:FindControl(id)
@@ -20,12 +21,8 @@ end
 
 function Transfers.ShowDropHint()
   Ui.SetText("drophint", Link.IsLinked() and T.drop_hint or T.drop_unlinked)
-  Ui.SetText("historyempty", #Transfers.history == 0 and T.history_empty or "")
-  local sent = 0
-  for i = 1, #Transfers.history do
-    if Transfers.history[i].ok then sent = sent + 1 end
-  end
-  Ui.SetText("count", sent > 0 and (sent .. T.count_sent) or "")
+  Ui.SetText("historyempty", Transfers.sent == 0 and T.history_empty or "")
+  Ui.SetText("count", Transfers.sent > 0 and (Transfers.sent .. T.count_sent) or "")
 end
 
 -- The row of a file: by its path, else the oldest one still running (the tasks run one after
@@ -65,20 +62,31 @@ function Transfers.OnPushProgress(path, percent)
   row_text(row, "state", T.sending .. " " .. percent .. "%")
 end
 
-local function add_history(row)
+-- The record, as the program keeps it: a row per file sent (state 3), oldest first.
+function Transfers.OnTaskRecords(records)
   local list = Ui.Find("history")
-  local control = g_UIMgr:CreateControlByXml("ui\\historyrow.xml")
-  if not list or not control then return end
-  control:SetID("sent" .. Transfers.next_id)
-  Transfers.next_id = Transfers.next_id + 1
-  local entry = { name = row.name, ok = row.ok, control = control }
-  Transfers.history[#Transfers.history + 1] = entry
-  list:AddControl(control)
-  local name, state = control:FindControl("name"), control:FindControl("state")
-  if name then name:SetText(row.name) end
-  if state then state:SetText(row.outcome) end
-  local remove = control:FindControl("remove")
-  if remove then remove:SetUserData(control:GetID()) end
+  if not list then return end
+  list:RemoveAllControl()
+  Transfers.sent = 0
+  for i = 1, records and #records or 0 do
+    local record = records[i]
+    local control = record.State == 3 and g_UIMgr:CreateControlByXml("ui\\historyrow.xml")
+    if control then
+      Transfers.sent = Transfers.sent + 1
+      control:SetID("record" .. record.Id)
+      list:AddControl(control)
+      control:FindControl("name"):SetText(record.FileName)
+      control:FindControl("state"):SetText(record.FileSize)
+      control:FindControl("remove"):SetUserData("" .. record.Id)
+    end
+  end
+  Transfers.ShowDropHint()
+end
+
+-- Asks the program for the record; it answers with "TaskRecords" (nothing when it is empty).
+function Transfers.Refresh()
+  Transfers.OnTaskRecords(nil)
+  g_GuiAdbLogic:Call("GetTaskRecords")
 end
 
 -- The end of a batch: every row finished. One balloon for all of them.
@@ -100,13 +108,12 @@ local function finish(path, ok, outcome)
   local bar = row.control:FindControl("progress")
   if bar and ok then bar:SetValue(100) end
   row_text(row, "state", outcome, ok and 0x8AC95C or 0x5A60E0)
-  add_history(row)
-  Transfers.ShowDropHint()
+  Transfers.Refresh()
   if unfinished() == 0 then batch_ended() end
 end
 
 function Transfers.OnPushFileFinish(path, status) finish(path, status == 3, status == 3 and T.sent or T.failed_row) end
-function Transfers.OnInstallAppFinish(path) finish(path, true, T.installed) end
+function Transfers.OnInstallAppFinish(path, status) finish(path, status == 3, status == 3 and T.installed or T.failed_row) end
 
 -- A new drop after a finished batch clears the finished rows first.
 function Transfers.BeforeDrop()
@@ -117,16 +124,10 @@ function Transfers.BeforeDrop()
 end
 
 function OnRemoveHistoryRow(button)
-  local list = Ui.Find("history")
   local id = button:GetUserData()
-  if not list or not id then return end
-  local kept = {}
-  for i = 1, #Transfers.history do
-    local entry = Transfers.history[i]
-    if entry.control:GetID() == id then list:RemoveControl(entry.control) else kept[#kept + 1] = entry end
-  end
-  Transfers.history = kept
-  Transfers.ShowDropHint()
+  if id == "" then return end
+  g_GuiAdbLogic:Call("DeleteRecord", id + 0)
+  Transfers.Refresh()
 end
 
 -- The window's drop handler: the program reads the drop handle and finishes it.

@@ -151,12 +151,15 @@ TEST_F(DeviceBridge, DroppedFilesLandInTheirFoldersOnThePhone) {
   EXPECT_EQ(filed, 5);
   EXPECT_EQ(done, 5);
 
-  // Records can be deleted; "GetTaskRecords" reports the (empty) query result.
+  // Records can be deleted; "GetTaskRecords" reports the phone's records.
   EXPECT_EQ(bridge->CallOperation("DeleteRecord", ScriptValue(records[0].id), ScriptValue()).AsInt(), 1);
   EXPECT_EQ(bridge->CallOperation("DeleteRecord", ScriptValue(9999), ScriptValue()).AsInt(), 1);
   EXPECT_EQ(TaskRecordStore::Instance().All().size(), 9u);
   bridge->CallOperation("GetTaskRecords", ScriptValue(), ScriptValue());
-  EXPECT_TRUE(Lua("count('TaskRecords') == 1 and find('TaskRecords').a == nil"));
+  EXPECT_TRUE(Lua("count('TaskRecords') == 1 and #find('TaskRecords').a == 9"));
+  EXPECT_TRUE(Lua("(function() local done = 0 for _, r in ipairs(find('TaskRecords').a) do "
+                  "if r.Id == " + std::to_string(records[0].id) + " or r.FileName == '' then return false end "
+                  "if r.State == 3 then done = done + 1 end end return done == 5 end)()"));
 }
 
 // A name the ANSI code page cannot spell is pushed through its short name and lands on the

@@ -32,6 +32,7 @@ function StandInSteps()
 
   event("WifiConnected")
   expect(text("status") == "Linked over Wi-Fi" and text("link") == "Wi-Fi", "linked over Wi-Fi")
+  expect(take() == "GetTaskRecords;", "the phone's record is asked for when it links")
   expect(balloons[1] == "Phone linked|the phone", "one balloon for the link")
   click(74, 200)
   expect(take() == "StartCapture:0;" and text("soundtitle") == "Playing on the phone", "play by click")
@@ -57,10 +58,15 @@ function StandInSteps()
   expect(balloons[2] == "Transfers finished|1 file sent to the phone, 1 failed", "one balloon per batch")
   expect(first:FindControl("state"):GetText() == "sent" and second:FindControl("state"):GetText() == "failed",
          "outcomes")
-  expect(rows("history") == 2 and text("count") == "1 sent", "the record of what was sent")
+  expect(take() == "GetTaskRecords;GetTaskRecords;", "the record is asked for after each file")
+  event("TaskRecords", { { Id = 1, FileName = "a.jpg", FileSize = "1.5 MB", State = 1 },
+                         { Id = 4, FileName = "a.jpg", FileSize = "1.5 MB", State = 3 },
+                         { Id = 5, FileName = "b.apk", FileSize = "3 MB", State = 3 } })
+  expect(rows("history") == 2 and text("count") == "2 sent", "the record shows the files sent")
   local remove = Ui.Find("history"):GetSubControl(0):FindControl("remove")
   OnRemoveHistoryRow(remove)
-  expect(rows("history") == 1 and text("count") == "", "a row removed from the record")
+  expect(take() == "DeleteRecord:4;GetTaskRecords;" and rows("history") == 0 and text("count") == "",
+         "a row removed from the record")
   OnDropFile(77)
   expect(take() == "HandleDropFiles:77;" and rows("transfers") == 0, "a new drop clears a finished batch")
 
@@ -75,6 +81,9 @@ function StandInSteps()
   event("Connected")
   expect(text("status") == "Linked over USB" and text("detail") == "QTest Phone 9", "USB with the model on one line")
   expect(balloons[3] == "Phone linked|QTest Phone 9", "the model in the balloon")
+  event("AddTask", { FileName = "b.apk", FilePath = "C:\\b.apk", FileSize = "3 MB" })
+  event("InstallAppFinish", "C:\\b.apk", 4)
+  expect(Ui.Find("transfers"):GetSubControl(0):FindControl("state"):GetText() == "failed", "a refused install")
 
   Ui.ShowAbout(true)
   expect(Ui.Find("about"):IsVisible() and text("aboutversion") == "Version 9.8.7", "About shows the version")
