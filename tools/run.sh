@@ -59,6 +59,18 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
 
+# Drops build/demo-files/Holiday video.mp4 (made once, 48 MB) on Quillon's drop area.
+demo_drop() {
+  local files="$root/build/demo-files" wid geometry x y
+  mkdir -p "$files"
+  [ -f "$files/Holiday video.mp4" ] || head -c 50331648 /dev/urandom > "$files/Holiday video.mp4"
+  wid=$(xdotool search --name '^Quillon$' 2>/dev/null | head -n1) || return 0
+  [ -n "$wid" ] || return 0
+  geometry=$(xdotool getwindowgeometry --shell "$wid") || return 0
+  x=$(sed -n 's/^X=//p' <<<"$geometry") y=$(sed -n 's/^Y=//p' <<<"$geometry")
+  /usr/bin/python3 "$root/tools/xdnd_drop.py" $((x + 190)) $((y + 338)) "$files/Holiday video.mp4" || true
+}
+
 run_program() {
   if [ -z "$shot" ]; then
     "$@" wine "$QUILLON_DIST/Quillon.exe"
@@ -104,6 +116,10 @@ else
     phone_pid=$!
     # Plug the phone in once Quillon is up.
     (sleep 6; ip netns exec "$ns" env HOME="$root/build" adb -P 5037 connect 127.0.0.1:5601 >/dev/null 2>&1) &
+    usb_pids="$usb_pids $!"
+    # Once linked, a sample file is dropped on the window as a file manager would (XDND), so
+    # that the demo shows a transfer by itself.
+    (sleep 14; demo_drop) &
     usb_pids="$usb_pids $!"
     echo "demo: phone on USB; files dropped on the window land in $storage"
   else

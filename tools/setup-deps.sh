@@ -8,6 +8,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   # Both Wine loaders: 32-bit where the kernel runs 32-bit code, 64-bit where it does not.
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick xdotool fonts-wqy-microhei
+  python3-xlib  # tools/xdnd_drop.py drops files on a window as a file manager does (/usr/bin/python3)
   libz-mingw-w64-dev librapidxml-dev googletest
   cmake ninja-build dpkg-dev python3 iproute2 zip unzip
   libopus0  # the phone double decodes the audio with it (ctypes)
