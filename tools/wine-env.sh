@@ -21,7 +21,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
 
 # Bump when wine_prefix_init sets something new: older prefixes are made again.
-_quillon_prefix_version=2
+_quillon_prefix_version=3
 
 wine_prefix_init() {
   local prefix=$1
@@ -33,6 +33,11 @@ wine_prefix_init() {
   # The skin's font, Windows' own Chinese UI font, is the CJK font the setup installs here.
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei' \
     /d 'WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
+  # The system's own fonts (menus, balloons) fall back to it for Chinese, as Windows' do.
+  for face in Tahoma 'Microsoft Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
+    WINEPREFIX=$prefix wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
+  done
   WINEPREFIX=$prefix wineserver -w
   echo "$_quillon_prefix_version" > "$prefix/.quillon-ready"
 }

@@ -303,9 +303,26 @@ class Phone:
         if len(ups) > 1:
             a["dominant_hz"] = round((len(ups) - 1) * 48000 / (ups[-1] - ups[0]), 1)
 
+    def commands(self):
+        """The phone's buttons, pressed by the test: "state N" sends 0x0112 N, "leave" 0x0101,
+        "blocks" prints the audio blocks received so far."""
+        for line in sys.stdin:
+            words = line.split()
+            if not words or self.control is None and words[0] != "blocks":
+                continue
+            if words[0] == "state":
+                self.send(STATE_SYNC, struct.pack("<I", int(words[1])))
+            elif words[0] == "leave":
+                self.send(LEAVE)
+            elif words[0] == "blocks":
+                with self.lock:
+                    self.log(f"blocks {self.report['audio']['blocks']}")
+
     def run(self):
-        threads = [threading.Thread(target=f, daemon=True) for f in
-                   (self.udp_audio, self.tcp_audio, self.control_listener, self.discovery)]
+        work = [self.udp_audio, self.tcp_audio, self.control_listener, self.discovery]
+        if self.args.commands:
+            work.append(self.commands)
+        threads = [threading.Thread(target=f, daemon=True) for f in work]
         for t in threads:
             t.start()
         if self.args.pc:
@@ -356,6 +373,7 @@ def main():
     p.add_argument("--announce-every", type=float, default=1.5)
     p.add_argument("--duration", type=float, default=30)
     p.add_argument("--report", help="write the JSON report here")
+    p.add_argument("--commands", action="store_true", help="take button presses on stdin")
     Phone(p.parse_args()).run()
 
 

@@ -1,0 +1,234 @@
+#!/usr/bin/env python3
+"""Quillon used as a person uses it: the real program with the default skin under the virtual
+display, a phone plugged in by USB (Debian's adb server, the device double and the phone
+double in private namespaces), real clicks (xdotool) and real drops (XDND).
+
+Checks: the sound control's click sends 0x0112 3 and audio follows, a second click sends 2 and
+the audio stops; the phone's own play and pause flip the control; two dropped files land on the
+phone byte for byte; a link dropped mid-transfer fails that file and the next still goes; close
+hides the window, the tray icon brings it back, and the tray menu's exit ends the program.
+Screens are checked at chosen pixels (fonts differ between machines).
+
+    person_usb_test.py --build DIR --dist DIR          exit 77 (skipped) without root"""
+import argparse
+import os
+import queue
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "link"))
+from netns import PHONE_ADDR, ROOT, Namespaces  # noqa: E402
+
+PEERS = os.path.join(ROOT, "tests", "peers")
+XDND = os.path.join(ROOT, "tools", "xdnd_drop.py")
+ACCENT, PANEL = (255, 160, 40), (46, 58, 74)
+failures = []
+
+
+def check(ok, what):
+    print(("ok   " if ok else "FAIL ") + what, flush=True)
+    if not ok:
+        failures.append(what)
+    return ok
+
+
+def wait_for(pred, timeout, step=0.2):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        if pred():
+            return True
+        time.sleep(step)
+    return pred()
+
+
+def xdo(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
+
+
+def pixel(x, y):
+    out = subprocess.run(["import", "-window", "root", "-crop", f"1x1+{x}+{y}", "txt:-"],
+                         capture_output=True, text=True).stdout
+    m = re.search(r"srgb\((\d+),(\d+),(\d+)", out)
+    return tuple(int(v) for v in m.groups()) if m else None
+
+
+def near(rgb, want, tolerance=24):
+    return rgb is not None and all(abs(a - b) <= tolerance for a, b in zip(rgb, want))
+
+
+class Phone:
+    """The phone double, its log read as it comes."""
+
+    def __init__(self, ns):
+        self.proc = subprocess.Popen(
+            ["ip", "netns", "exec", ns.phone, sys.executable, os.path.join(PEERS, "phone_double.py"),
+             "--bind", PHONE_ADDR, "--usb", "--announce-count", "0", "--commands", "--start-delay", "0",
+             "--duration", "240"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.lines = queue.Queue()
+        self.log = []
+        threading.Thread(target=self.read, daemon=True).start()
+
+    def read(self):
+        for line in self.proc.stdout:
+            self.lines.put(line.rstrip())
+
+    def seen(self, text):
+        while not self.lines.empty():
+            self.log.append(self.lines.get())
+        return any(text in line for line in self.log)
+
+    def wait(self, text, timeout=20):
+        return wait_for(lambda: self.seen(text), timeout)
+
+    def press(self, command):
+        self.proc.stdin.write(command + "\n")
+        self.proc.stdin.flush()
+
+    def blocks(self):
+        self.log = [l for l in self.log if " blocks " not in l]
+        self.press("blocks")
+        if not self.wait(" blocks ", 5):
+            return -1
+        return int([l for l in self.log if " blocks " in l][-1].split()[-1])
+
+
+def device_control(pc, command, port=5602):
+    """One command to the device double's control port, which lives in the PC's namespace."""
+    code = ("import socket,sys; s=socket.create_connection(('127.0.0.1',%d),timeout=5); "
+            "s.sendall(sys.argv[1].encode()+b'\\n'); print(s.recv(256).decode().strip())" % port)
+    return subprocess.run(pc + [sys.executable, "-c", code, command], capture_output=True, text=True,
+                          timeout=15).stdout.strip()
+
+
+def run(args, ns, tmp):
+    env = ns.wine_prefix(args.build)
+    env["SHARE_CAPTURE_SOURCE"] = "tone:440"
+    storage = os.path.join(tmp, "phone")
+    os.makedirs(storage)
+    pc = ["ip", "netns", "exec", ns.pc]
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    helpers = [
+        subprocess.Popen(pc + ["env", f"HOME={tmp}", "adb", "-L", "tcp:5037", "nodaemon", "server"], **quiet),
+        subprocess.Popen(pc + [sys.executable, os.path.join(PEERS, "adb_device_double.py"), "--port", "5601",
+                               "--control", "5602", "--storage", storage, "--relay", f"15568={PHONE_ADDR}:15568",
+                               "--relay", f"14127={PHONE_ADDR}:14127", "--lifetime", "300"], **quiet)]
+    phone = Phone(ns)
+    quillon = subprocess.Popen(pc + ["wine", os.path.join(args.dist, "Quillon.exe")], env=env, **quiet)
+    try:
+        steps(args, ns, tmp, storage, phone, quillon, pc)
+    finally:
+        for p in helpers + [phone.proc]:
+            p.kill()
+        if quillon.poll() is None:
+            quillon.kill()
+
+
+def steps(args, ns, tmp, storage, phone, quillon, pc):
+    if not check(wait_for(lambda: xdo("search", "--onlyvisible", "--name", "^Quillon$"), 60), "the window shows"):
+        return
+    wid = xdo("search", "--onlyvisible", "--name", "^Quillon$").split()[0]
+    geo = dict(kv.split("=") for kv in xdo("getwindowgeometry", "--shell", wid).split())
+    wx, wy = int(geo["X"]), int(geo["Y"])
+    play = (wx + 74, wy + 200)
+    play_top = (wx + 74, wy + 152 + 14)  # the disc above the sign: accent while playing
+
+    def click(x, y, button="1"):
+        xdo("mousemove", str(x), str(y), "click", button)
+        xdo("mousemove", str(wx + 190), str(wy + 540))  # off every control
+
+    time.sleep(2)
+    subprocess.run(pc + ["env", f"HOME={tmp}", "adb", "-P", "5037", "connect", "127.0.0.1:5601"],
+                   capture_output=True, timeout=30)
+    check(phone.wait("sent 0x0110", 40), "plugged in: the phone confirms its USB link")
+    check(wait_for(lambda: near(pixel(*play_top), PANEL), 10), "the sound control is ready, not playing")
+
+    click(*play)
+    check(phone.wait("got 0x0112 3") and phone.wait("audio arrives"), "a click plays the sound on the phone")
+    check(wait_for(lambda: near(pixel(*play_top), ACCENT), 5), "the control shows it playing")
+    click(*play)
+    check(phone.wait("got 0x0112 2"), "a second click stops it")
+    time.sleep(0.5)
+    before = phone.blocks()
+    time.sleep(1)
+    check(before >= 0 and phone.blocks() == before, "and the audio stops")
+    check(wait_for(lambda: near(pixel(*play_top), PANEL), 5), "the control shows it stopped")
+
+    phone.press("state 3")
+    check(wait_for(lambda: near(pixel(*play_top), ACCENT), 10), "the phone's play flips the control")
+    phone.press("state 2")
+    check(wait_for(lambda: near(pixel(*play_top), PANEL), 10), "the phone's pause flips it back")
+
+    files = os.path.join(tmp, "files")
+    os.makedirs(files)
+    first, second = os.path.join(files, "photo one.jpg"), os.path.join(files, "\u7b14\u8bb0.txt")
+    with open(first, "wb") as f:
+        f.write(os.urandom(2 << 20))
+    with open(second, "wb") as f:
+        f.write("notes \u7b14\u8bb0\n".encode() * 1000)
+    drop_at = (str(wx + 190), str(wy + 338))
+    subprocess.run(["/usr/bin/python3", XDND, *drop_at, first, second], timeout=30)
+
+    def landed(path, folder):
+        on_phone = os.path.join(storage, "sdcard", folder, os.path.basename(path))
+        return os.path.exists(on_phone) and open(on_phone, "rb").read() == open(path, "rb").read()
+
+    check(wait_for(lambda: landed(first, "DCIM") and landed(second, "ebook"), 30),
+          "two dropped files land on the phone byte for byte")
+    row_two = (wx + 20 + 5, wy + 306 + 72 + 42 + 5)
+    check(near(pixel(*row_two), (36, 48, 64), 6), "two rows in the transfer list")
+
+    big, after = os.path.join(files, "film.avi"), os.path.join(files, "after.txt")
+    with open(big, "wb") as f:
+        f.write(os.urandom(6 << 20))
+    with open(after, "w") as f:
+        f.write("after the unplug\n")
+    check(device_control(pc, "set drop_after 2000000") == "ok", "the cable will come out mid-transfer")
+    subprocess.run(["/usr/bin/python3", XDND, *drop_at, big, after], timeout=30)
+    time.sleep(15)
+    check(not landed(big, "video"), "the interrupted file is not on the phone as sent")
+    check(quillon.poll() is None, "Quillon still runs after the unplug")
+
+    click(wx + 358, wy + 28)  # close
+    check(wait_for(lambda: not xdo("search", "--onlyvisible", "--name", "^Quillon$"), 5), "close hides the window")
+    tray = xdo("search", "--name", "Wine System Tray").split()
+    if check(bool(tray), "the tray icon is there"):
+        tgeo = dict(kv.split("=") for kv in xdo("getwindowgeometry", "--shell", tray[0]).split())
+        icon = (int(tgeo["X"]) + 11, int(tgeo["Y"]) + int(tgeo["HEIGHT"]) - 13)
+        xdo("mousemove", str(icon[0]), str(icon[1]), "click", "1")
+        check(wait_for(lambda: xdo("search", "--onlyvisible", "--name", "^Quillon$"), 5), "the tray icon shows it")
+        xdo("mousemove", str(icon[0]), str(icon[1]), "click", "3")
+        time.sleep(1)
+        # The menu opens with its top-left corner at the cursor; its one item is "exit".
+        xdo("mousemove", str(icon[0] + 20), str(icon[1] + 10), "click", "1")
+        try:
+            quillon.wait(20)
+        except subprocess.TimeoutExpired:
+            pass
+        check(quillon.poll() == 0, "the tray menu's exit ends the program cleanly")
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--build", required=True)
+    p.add_argument("--dist", required=True)
+    args = p.parse_args()
+    if os.geteuid() != 0:
+        print("needs root for network namespaces")
+        return 77
+    tmp = tempfile.mkdtemp(prefix="quillon-person-")
+    try:
+        with Namespaces("u") as ns:
+            run(args, ns, tmp)
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+    print(f"{len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
