@@ -4,12 +4,13 @@
 #   tools/bench.sh binding|events|paint|controls|link [args...]
 #   tools/bench.sh push [MiB] [runs]        inside the adb sandbox (root)
 #   tools/bench.sh attach [rounds]          inside the adb sandbox (root)
+#   tools/bench.sh startup [--idle S] [--stream S]   Quillon.exe started, idle, then streaming (root)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-}
 case "$name" in
-  binding|events|paint|controls|link|push|attach) shift ;;
-  *) sed -n '2,6p' "$0" >&2; exit 64 ;;
+  binding|events|paint|controls|link|push|attach|startup) shift ;;
+  *) sed -n '2,7p' "$0" >&2; exit 64 ;;
 esac
 # The sourced scripts read positional parameters of their own: keep the benchmark's aside.
 args=("$@")
@@ -17,12 +18,17 @@ set --
 source "$root/tools/arch.sh"
 echo "bench.sh: bench_$name, $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
 quillon_check_runnable
-"$root/tools/build.sh" "$QUILLON_ARCH" "bench_$name" dist
+if [ "$name" = startup ]; then
+  "$root/tools/build.sh" "$QUILLON_ARCH" dist
+else
+  "$root/tools/build.sh" "$QUILLON_ARCH" "bench_$name" dist
+fi
 source "$root/tools/wine-env.sh"
 wine_session
 exe="$QUILLON_BUILD/bench/bench_$name.exe"
 case "$name" in
   push) python3 "$root/bench/bench_push.py" "$exe" "${args[@]}" ;;
+  startup) python3 "$root/bench/bench_startup.py" --dist "$QUILLON_DIST" --build "$QUILLON_BUILD" "${args[@]}" ;;
   attach) python3 "$root/tests/peers/adb_sandbox.py" --wine --timeout 900 -- "$exe" "${args[@]}" ;;
   *) wine "$exe" "${args[@]}" ;;
 esac
