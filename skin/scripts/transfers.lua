@@ -20,7 +20,10 @@ local function unfinished()
 end
 
 function Transfers.ShowDropHint()
-  Ui.SetText("drophint", Link.IsLinked() and T.drop_hint or T.drop_unlinked)
+  -- Files travel over the USB link only (the device bridge pushes them).
+  local hint = T.drop_unlinked
+  if Link.usb then hint = T.drop_hint elseif Link.wifi then hint = T.drop_wifi end
+  Ui.SetText("drophint", hint)
   Ui.SetText("historyempty", Transfers.sent == 0 and T.history_empty or "")
   Ui.SetText("count", Transfers.sent > 0 and (Transfers.sent .. T.count_sent) or "")
 end
