@@ -2,39 +2,16 @@
 """Draws the program's icon (a phone sending a sound wave) at 16, 32 and 48 pixels and writes
 it as a Windows .ico with 32-bit alpha images.  usage: make_icon.py <out.ico>"""
 import math
+import os
 import struct
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from skin_art import box, paint  # noqa: E402
 
 BODY = (40, 44, 52)       # phone body
 SCREEN = (92, 190, 240)   # screen
 WAVE = (255, 160, 40)     # sound wave
-
-
-def coverage(size, fn, samples=4):
-    """Anti-aliased coverage of a shape given by fn(x, y) -> bool, in [0, 1] per pixel."""
-    img = []
-    for py in range(size):
-        row = []
-        for px in range(size):
-            hit = 0
-            for sy in range(samples):
-                for sx in range(samples):
-                    x = (px + (sx + 0.5) / samples) / size
-                    y = (py + (sy + 0.5) / samples) / size
-                    hit += fn(x, y)
-            row.append(hit / (samples * samples))
-        img.append(row)
-    return img
-
-
-def rounded_rect(x0, y0, x1, y1, r):
-    def inside(x, y):
-        if not (x0 <= x <= x1 and y0 <= y <= y1):
-            return False
-        cx = min(max(x, x0 + r), x1 - r)
-        cy = min(max(y, y0 + r), y1 - r)
-        return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
-    return inside
 
 
 def arc(cx, cy, radius, width, half_angle):
@@ -46,26 +23,16 @@ def arc(cx, cy, radius, width, half_angle):
 
 
 def render(size):
+    """The icon at size pixels; its shapes are drawn in units of the icon's width."""
+    unit = lambda shape: (lambda x, y: shape(x / size, y / size))
     layers = [
-        (BODY, rounded_rect(0.12, 0.04, 0.58, 0.96, 0.08)),
-        (SCREEN, rounded_rect(0.17, 0.13, 0.53, 0.80, 0.02)),
-        (BODY, rounded_rect(0.30, 0.85, 0.40, 0.90, 0.02)),
+        (BODY, box(0.12, 0.04, 0.58, 0.96, 0.08)),
+        (SCREEN, box(0.17, 0.13, 0.53, 0.80, 0.02)),
+        (BODY, box(0.30, 0.85, 0.40, 0.90, 0.02)),
         (WAVE, arc(0.55, 0.47, 0.16, 0.07, 0.9)),
         (WAVE, arc(0.55, 0.47, 0.30, 0.07, 0.8)),
     ]
-    pixels = [[(0, 0, 0, 0.0)] * size for _ in range(size)]
-    for colour, shape in layers:
-        cov = coverage(size, shape)
-        for y in range(size):
-            for x in range(size):
-                a = cov[y][x]
-                if a == 0:
-                    continue
-                r, g, b, da = pixels[y][x]
-                out_a = a + da * (1 - a)
-                mix = lambda c, d: (c * a + d * da * (1 - a)) / out_a
-                pixels[y][x] = (mix(colour[0], r), mix(colour[1], g), mix(colour[2], b), out_a)
-    return pixels
+    return paint(size, size, [(colour, unit(shape)) for colour, shape in layers])
 
 
 def dib(size, pixels):
