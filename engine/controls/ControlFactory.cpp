@@ -7,6 +7,7 @@
 #include "UILinearLayout.h"
 #include "UIList.h"
 #include "UIMenuItem.h"
+#include "UIProgressBar.h"
 #include "UIRadioButton.h"
 #include "UIScrollBar.h"
 #include "UIStatic.h"
@@ -25,6 +26,7 @@ CControlFactory::CControlFactory() {
   Register("button", [] { return std::make_shared<CUIButton>(); });
   Register("checkbox", [] { return std::make_shared<CUICheckBox>(); });
   Register("radiobutton", [] { return std::make_shared<CUIRadioButton>(); });
+  Register("progressbar", [] { return std::make_shared<CUIProgressBar>(); });
   Register("tabctrl", [] { return std::make_shared<CUITabCtrl>(); });
   Register("list", [] { return std::make_shared<CUIList>(); });
   Register("scrollbar", [] { return std::make_shared<CUIScrollBar>(); });

@@ -10,6 +10,7 @@
 #include "UIBuilder.h"
 #include "UIControlContainer.h"
 #include "UIList.h"
+#include "UIProgressBar.h"
 #include "UIRadioButton.h"
 #include "UIStatic.h"
 #include "UITabCtrl.h"
@@ -147,12 +148,22 @@ void RegisterControl(lua_State* L) {
   // Scripts pass a text here; it is not needed, and extra arguments are not read.
   class_def<CUIRadioButton>(L, "GetCheckedRadionButton", &CUIRadioButton::GetCheckedRadionButton);
   bind_control_type<CUIControl, CUIRadioButton, kTypeRadioButton>();
-  // "LuaProgressBar" registers here.
+
+  class_add<CUIProgressBar>(L, "LuaProgressBar");
+  class_inh<CUIProgressBar, CUIStatic>(L);
+  class_def<CUIProgressBar>(L, "GetValue", &CUIProgressBar::GetValue);
+  class_def<CUIProgressBar>(L, "GetMin", &CUIProgressBar::GetMin);
+  class_def<CUIProgressBar>(L, "GetMax", &CUIProgressBar::GetMax);
+  class_def<CUIProgressBar>(L, "SetValue", &CUIProgressBar::SetValue);
+  class_def<CUIProgressBar>(L, "SetMin", &CUIProgressBar::SetMin);
+  class_def<CUIProgressBar>(L, "SetMax", &CUIProgressBar::SetMax);
+  bind_control_type<CUIControl, CUIProgressBar, kTypeProgressBar>();
 
   class_add<CUIList>(L, "LuaList");
   class_inh<CUIList, CUIControlContainer>(L);
   class_def<CUIList>(L, "RemoveRow", &CUIList::RemoveRow);
   bind_control_type<CUIControl, CUIList, kTypeList>();
+
   // "LuaEdit", "LuaComboBox" register here.
 
   class_add<CUITabCtrl>(L, "LuaTabCtrl");

@@ -15,6 +15,7 @@
 #include "TempDir.h"
 #include "UICheckBox.h"
 #include "UIControlContainer.h"
+#include "UIProgressBar.h"
 #include "UIStatic.h"
 
 using namespace ZOV;
@@ -410,6 +411,84 @@ TEST_F(StaticPaint, ThousandPaintsLeaveNoGdiObjectBehind) {
   DWORD after = GdiObjectCount();
   EXPECT_LE(after, before);
   EXPECT_TRUE(Reddish(canvas.At(5, 65)) || Bluish(canvas.At(5, 65)) || canvas.At(5, 65) == 0x101010);
+}
+
+// The columns of row y in [left, right) that have the colour.
+int CountInRow(const StaticCanvas& c, int y, int left, int right, uint32_t rgb) {
+  int n = 0;
+  for (int x = left; x < right; ++x) n += c.At(x, y) == rgb ? 1 : 0;
+  return n;
+}
+
+TEST_F(StaticPaint, ProgressBarFillsItsShareFromEitherEnd) {
+  StaticCanvas canvas(220, 60, kBack);
+  auto bar = Make<CUIProgressBar>(R"(<progressbar min="0" max="100" value="25" forecolor="#FF0000"/>)",
+                                  {10, 10, 210, 30});
+  bar->Paint(canvas.dc());
+  EXPECT_EQ(CountInRow(canvas, 20, 0, 220, kRed), 50);
+  EXPECT_EQ(canvas.At(10, 20), kRed);
+  EXPECT_EQ(canvas.At(59, 20), kRed);
+  EXPECT_EQ(canvas.At(60, 20), kBack);
+
+  canvas.Fill(kBack);
+  Make<CUIProgressBar>(R"(<progressbar value="25" reversedir="1" forecolor="#FF0000"/>)", {10, 10, 210, 30})
+      ->Paint(canvas.dc());
+  EXPECT_EQ(CountInRow(canvas, 20, 0, 220, kRed), 50);
+  EXPECT_EQ(canvas.At(160, 20), kRed);
+  EXPECT_EQ(canvas.At(209, 20), kRed);
+  EXPECT_EQ(canvas.At(159, 20), kBack);
+
+  // Vertical and reversed: the bottom quarter.
+  canvas.Fill(kBack);
+  Make<CUIProgressBar>(R"(<progressbar value="25" horizontal="0" reversedir="1" forecolor="#00FF00"/>)",
+                       {0, 0, 10, 40})
+      ->Paint(canvas.dc());
+  EXPECT_EQ(canvas.At(5, 29), kBack);
+  EXPECT_EQ(canvas.At(5, 30), kGreen);
+  EXPECT_EQ(canvas.At(5, 39), kGreen);
+}
+
+TEST_F(StaticPaint, ProgressBarClampsOnlyAboveAndSurvivesOddRanges) {
+  StaticCanvas canvas(220, 40, kBack);
+  auto bar = Make<CUIProgressBar>(R"(<progressbar forecolor="#FF0000"/>)", {10, 10, 210, 30});
+  bar->SetValue(150);
+  EXPECT_EQ(bar->GetValue(), 100);
+  bar->Paint(canvas.dc());
+  EXPECT_EQ(CountInRow(canvas, 20, 0, 220, kRed), 200);
+  bar->SetValue(-5);
+  EXPECT_EQ(bar->GetValue(), -5);
+  canvas.Fill(kBack);
+  bar->Paint(canvas.dc());
+  EXPECT_EQ(CountInRow(canvas, 20, 0, 220, kRed), 0);
+
+  // The share is counted from min; a value stored past max by the attribute fills no more than
+  // the bar; an empty or inverted range (a division by zero otherwise) draws no fill.
+  canvas.Fill(kBack);
+  Make<CUIProgressBar>(R"(<progressbar min="100" max="200" value="150" forecolor="#FF0000"/>)", {10, 10, 210, 30})
+      ->Paint(canvas.dc());
+  EXPECT_EQ(CountInRow(canvas, 20, 0, 220, kRed), 100);
+  canvas.Fill(kBack);
+  Make<CUIProgressBar>(R"(<progressbar max="100" value="400" forecolor="#FF0000"/>)", {10, 10, 210, 30})
+      ->Paint(canvas.dc());
+  EXPECT_EQ(CountInRow(canvas, 20, 0, 220, kRed), 200);
+  for (const char* xml : {R"(<progressbar min="5" max="5" value="9" forecolor="#FF0000"/>)",
+                          R"(<progressbar min="9" max="1" value="5" forecolor="#FF0000"/>)"}) {
+    canvas.Fill(kBack);
+    Make<CUIProgressBar>(xml, {10, 10, 210, 30})->Paint(canvas.dc());
+    EXPECT_EQ(CountInRow(canvas, 20, 0, 220, kRed), 0) << xml;
+  }
+}
+
+TEST_F(StaticPaint, ProgressBarDrawsTheFilledFrameIntoTheValuePart) {
+  std::string strip = Unique("progress");
+  std::vector<uint32_t> px(4 * 2);  // frame 0 blue, frame 1 green
+  for (int i = 0; i < 8; ++i) px[i] = 0xFF000000u | (i % 4 < 2 ? kBlue : kGreen);
+  WritePng(strip, 4, 2, px);
+  StaticCanvas canvas(220, 40, kBack);
+  Make<CUIProgressBar>("<progressbar value=\"25\" combineimage=\"" + strip + "\"/>", {10, 10, 210, 30})
+      ->Paint(canvas.dc());
+  EXPECT_EQ(CountInRow(canvas, 20, 0, 220, kGreen), 50);
+  EXPECT_EQ(CountInRow(canvas, 20, 0, 220, kBlue), 150);
 }
 
 }  // namespace
