@@ -4,6 +4,7 @@
 #include "UIButton.h"
 #include "UICheckBox.h"
 #include "UIControlContainer.h"
+#include "UIEdit.h"
 #include "UILinearLayout.h"
 #include "UIList.h"
 #include "UIMenuItem.h"
@@ -27,6 +28,7 @@ CControlFactory::CControlFactory() {
   Register("checkbox", [] { return std::make_shared<CUICheckBox>(); });
   Register("radiobutton", [] { return std::make_shared<CUIRadioButton>(); });
   Register("progressbar", [] { return std::make_shared<CUIProgressBar>(); });
+  Register("edit", [] { return std::make_shared<CUIEdit>(); });
   Register("tabctrl", [] { return std::make_shared<CUITabCtrl>(); });
   Register("list", [] { return std::make_shared<CUIList>(); });
   Register("scrollbar", [] { return std::make_shared<CUIScrollBar>(); });

@@ -9,6 +9,7 @@
 #include "TimerManager.h"
 #include "UIBuilder.h"
 #include "UIControlContainer.h"
+#include "UIEdit.h"
 #include "UIList.h"
 #include "UIProgressBar.h"
 #include "UIRadioButton.h"
@@ -164,7 +165,14 @@ void RegisterControl(lua_State* L) {
   class_def<CUIList>(L, "RemoveRow", &CUIList::RemoveRow);
   bind_control_type<CUIControl, CUIList, kTypeList>();
 
-  // "LuaEdit", "LuaComboBox" register here.
+  class_add<CUIEdit>(L, "LuaEdit");
+  class_inh<CUIEdit, CUIControl>(L);
+  // Without these a script could not read what the user typed.
+  class_def<CUIEdit>(L, "GetText", &CUIEdit::GetText);
+  class_def<CUIEdit>(L, "SetText", &CUIEdit::SetText);
+  bind_control_type<CUIControl, CUIEdit, kTypeEdit>();
+
+  // "LuaComboBox" registers here.
 
   class_add<CUITabCtrl>(L, "LuaTabCtrl");
   class_inh<CUITabCtrl, CUIControlContainer>(L);
