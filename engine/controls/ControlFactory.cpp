@@ -3,6 +3,7 @@
 
 #include "UIButton.h"
 #include "UICheckBox.h"
+#include "UIComboBox.h"
 #include "UIControlContainer.h"
 #include "UIEdit.h"
 #include "UILinearLayout.h"
@@ -29,6 +30,7 @@ CControlFactory::CControlFactory() {
   Register("radiobutton", [] { return std::make_shared<CUIRadioButton>(); });
   Register("progressbar", [] { return std::make_shared<CUIProgressBar>(); });
   Register("edit", [] { return std::make_shared<CUIEdit>(); });
+  Register("combobox", [] { return std::make_shared<CUIComboBox>(); });
   Register("tabctrl", [] { return std::make_shared<CUITabCtrl>(); });
   Register("list", [] { return std::make_shared<CUIList>(); });
   Register("scrollbar", [] { return std::make_shared<CUIScrollBar>(); });

@@ -44,10 +44,10 @@ class CUIList : public CUIControlContainer, public IScrollBarListener {
   // A row added at the end moves no other row unless the scroll offset changed with the range:
   // building a list of n rows lays out n rows, not n² / 2.
   void ChildAdded(size_t index) override;
-
- private:
   // Index of the topmost visible, enabled row containing pt; -1 when none.
   int RowAtPoint(POINT pt) const;
+
+ private:
   void DropScrollBar();
   // Creates, resizes or drops the scroll bar for the current rect and row count.
   void UpdateScrollBar();

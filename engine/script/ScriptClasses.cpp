@@ -8,6 +8,7 @@
 #include "Register.h"
 #include "TimerManager.h"
 #include "UIBuilder.h"
+#include "UIComboBox.h"
 #include "UIControlContainer.h"
 #include "UIEdit.h"
 #include "UIList.h"
@@ -22,6 +23,8 @@ namespace ZOV {
 namespace {
 
 using namespace lua_tinker;
+
+const int kComboBoxClassCode = 5;  // the code whose class is "LuaComboBox"
 
 void RegisterBuilder(lua_State* L) {
   class_add<CUIBuilder>(L, "LuaUIBuilder");
@@ -172,7 +175,12 @@ void RegisterControl(lua_State* L) {
   class_def<CUIEdit>(L, "SetText", &CUIEdit::SetText);
   bind_control_type<CUIControl, CUIEdit, kTypeEdit>();
 
-  // "LuaComboBox" registers here.
+  // Combo boxes carry the button's type code and reach scripts as "LuaButton". This class
+  // serves one whose code a script set to 5; as a button's child it keeps the text and
+  // tooltip methods every combo box answers.
+  class_add<CUIComboBox>(L, "LuaComboBox");
+  class_inh<CUIComboBox, CUIButton>(L);
+  bind_control_type<CUIControl, CUIComboBox, kComboBoxClassCode>();
 
   class_add<CUITabCtrl>(L, "LuaTabCtrl");
   class_inh<CUITabCtrl, CUIControlContainer>(L);

@@ -1,5 +1,5 @@
-// Popup menu windows made from "ui" documents and run by their own loop, on the virtual display,
-// driven by real mouse input.
+// Popup menu windows made from "ui" documents and run by their own loop, and the combo box
+// that drops its list in one, on the virtual display, driven by real mouse input.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,6 +12,7 @@
 #include "MenuWnd.h"
 #include "TempDir.h"
 #include "UIBuilder.h"
+#include "UIComboBox.h"
 #include "WindowPump.h"
 #include "lua.hpp"
 
@@ -187,6 +188,57 @@ TEST_F(MenuWindow, MissingOrMalformedMenuDocumentsAreReportedAndGiveNil) {
   ASSERT_EQ(g_alerts.size(), 2u);
   EXPECT_EQ(g_alerts[0], "missing.xml: no such document in the skin");
   EXPECT_EQ(g_alerts[1], "broken.xml: XML error: unexpected end of data");
+}
+
+// A combo box at (10, 10), 120 by 24, in a window at (200, 150): its three 20-pixel rows drop
+// below it in a popup menu window.
+TEST_F(MenuWindow, AComboBoxDropsItsListAndReportsTheChosenRow) {
+  m_skin.Write(L"combo.xml", R"(<ui><view id="combo" center="0" left="200" top="150" width="200" height="150">
+      <container width="200" height="150" bkcolor="#202020">
+        <combobox id="c" left="10" top="10" width="120" height="24" itemheight="20" onselchange="picked">
+          <static text="Low"/><static text="Mid"/><static text="High"/>
+        </combobox></container></view></ui>)");
+  const char* handler = "picks = ''\nfunction picked(c, i) picks = picks .. c.__name .. ':' .. i .. ':' .. c:GetText() .. ';' end";
+  lua_State* L = CEngine::Instance().LuaState();
+  lua_tinker::dobuffer(L, handler, strlen(handler));
+  CHostWnd* w = CUIBuilder::Instance().CreateWindowFromXml("combo.xml");
+  ASSERT_TRUE(w && w->GetHWND());
+  auto* combo = dynamic_cast<CUIComboBox*>(w->GetRootControl()->FindControl("c"));
+  ASSERT_TRUE(combo);
+  EXPECT_STREQ(combo->GetText(), "Low");  // the first row's text until one is chosen
+  Settle();
+  auto picks = [L] {
+    lua_getglobal(L, "picks");
+    std::string s = lua_tostring(L, -1);
+    lua_pop(L, 1);
+    return s;
+  };
+
+  RECT popup = {};
+  After(300, [&] {
+    GetWindowRect(WindowFromPoint({215, 190}), &popup);
+    Click(240, 204);  // the second row
+  });
+  Click(260, 170);
+  Settle();
+  EXPECT_EQ(popup.left, 210);
+  EXPECT_EQ(popup.top, 184);  // below the combo box, as wide as it, one row per item
+  EXPECT_EQ(popup.right - popup.left, 120);
+  EXPECT_EQ(popup.bottom - popup.top, 60);
+  EXPECT_EQ(picks(), "LuaButton:1:Mid;");
+  EXPECT_STREQ(combo->GetText(), "Mid");
+  EXPECT_EQ(combo->GetCurSel(), 1);
+
+  // Dismissed by a press elsewhere: no notification, nothing changes; the list drops again.
+  After(300, [] { Click(300, 280); });
+  Click(260, 170);
+  Settle();
+  After(300, [] { Click(240, 224); });
+  Click(260, 170);
+  Settle();
+  EXPECT_EQ(picks(), "LuaButton:1:Mid;LuaButton:2:High;");
+  w->Close(0);
+  Settle(2);
 }
 
 }  // namespace
