@@ -59,12 +59,18 @@ int CUIEdit::ParseAttributes(const XmlNode* element) {
   return 1;
 }
 
+CUIEdit::~CUIEdit() { DropSystemCaret(); }
+
 void CUIEdit::SetFocus(bool focus) {
-  bool had = IsFocus();
   CUIControl::SetFocus(focus);
-  // The system caret belongs to the thread: the edit that made it takes it away.
-  if (had && !focus && m_host && !m_host->IsLayered()) ::DestroyCaret();
+  if (!focus) DropSystemCaret();
   Invalidate();
+}
+
+void CUIEdit::DropSystemCaret() {
+  // The system caret belongs to the thread: the edit that made it takes it away.
+  if (m_systemCaret) ::DestroyCaret();
+  m_systemCaret = false;
 }
 
 HWND CUIEdit::HostWindow() const { return m_host ? m_host->GetHWND() : nullptr; }
@@ -151,14 +157,20 @@ void CUIEdit::Copy() {
   PutClipboardText(HostWindow(), m_buffer.GetText() + from, count);
 }
 
-void CUIEdit::Paste() {
+bool CUIEdit::Paste() {
   std::wstring text;
-  if (!GetClipboardText(HostWindow(), &text)) return;
+  // Without text on the clipboard the selection stays.
+  if (!GetClipboardText(HostWindow(), &text)) return false;
+  bool changed = HasSelection();
   DeleteSelection();
   CutAtFirstLineBreak(text);
   int count = FittingPrefix(text, CTextBuffer::kMaxLength - m_buffer.GetLength());
-  if (count > 0 && m_buffer.InsertString(m_caret, text.c_str(), count)) PlaceCaret(m_caret + count);
+  if (count > 0 && m_buffer.InsertString(m_caret, text.c_str(), count)) {
+    PlaceCaret(m_caret + count);
+    changed = true;
+  }
   Collapse();
+  return changed;
 }
 
 bool CUIEdit::InsertTyped(wchar_t ch) {
@@ -177,6 +189,11 @@ bool CUIEdit::InsertTyped(wchar_t ch) {
   PlaceCaret(m_caret);
   Collapse();
   return true;
+}
+
+int CUIEdit::WordPos(bool next) {
+  win::ScopedGetDC dc(HostWindow());
+  return next ? m_buffer.GetNextItemPos(dc, m_caret) : m_buffer.GetPriorItemPos(dc, m_caret);
 }
 
 LRESULT CUIEdit::OnKeyDown(WPARAM key, bool* handled) {
@@ -200,9 +217,7 @@ LRESULT CUIEdit::OnKeyDown(WPARAM key, bool* handled) {
       break;
     case VK_LEFT:
       if (ctrl) {
-        win::ScopedGetDC dc(HostWindow());
-        int to = m_buffer.GetPriorItemPos(dc, m_caret);
-        PlaceCaret(to);
+        PlaceCaret(WordPos(false));
       } else if (m_caret > 0) {
         PlaceCaret(PrevCaretStop(text, length, m_caret));
       }
@@ -210,9 +225,7 @@ LRESULT CUIEdit::OnKeyDown(WPARAM key, bool* handled) {
       break;
     case VK_RIGHT:
       if (ctrl) {
-        win::ScopedGetDC dc(HostWindow());
-        int to = m_buffer.GetNextItemPos(dc, m_caret);
-        PlaceCaret(to);
+        PlaceCaret(WordPos(true));
       } else if (m_caret < length) {
         PlaceCaret(NextCaretStop(text, length, m_caret));
       }
@@ -221,8 +234,8 @@ LRESULT CUIEdit::OnKeyDown(WPARAM key, bool* handled) {
     case VK_INSERT:
       if (ctrl)
         Copy();
-      else if (shift)
-        Paste(), Changed();
+      else if (shift && Paste())
+        Changed();
       else
         m_insert = !m_insert;
       done = false;
@@ -263,8 +276,7 @@ void CUIEdit::OnChar(wchar_t ch) {
       Changed();
       return;
     case 22:  // Ctrl+V
-      Paste();
-      Changed();
+      if (Paste()) Changed();
       return;
     case 8:  // Backspace: the whole character before the caret, pair or cluster
       if (!HasSelection() && m_caret > 0) {

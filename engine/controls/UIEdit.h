@@ -14,6 +14,7 @@ class CUIEdit : public CUIControl {
  public:
   CUIEdit();
   CUIEdit(const CUIEdit& other);  // copies the text and settings; caret and selection at 0
+  ~CUIEdit() override;
 
   void SetFocus(bool focus) override;
   std::shared_ptr<CUIControl> Clone() const override;
@@ -43,10 +44,12 @@ class CUIEdit : public CUIControl {
   // Puts the caret at index (snapped to a character boundary) and scrolls it into view.
   void PlaceCaret(int index);
   void PlaceCaretAtPoint(int x);
+  // The start of the next or the previous word from the caret (Ctrl+Right, Ctrl+Left).
+  int WordPos(bool next);
   void Collapse() { m_selStart = m_caret; }
   void DeleteSelection();
   void Copy();
-  void Paste();
+  bool Paste();  // true when the text changed
   bool InsertTyped(wchar_t ch);
   void Changed();
 
@@ -54,6 +57,7 @@ class CUIEdit : public CUIControl {
   void OnChar(wchar_t ch);
   // In UIEditPaint.cpp: the system caret, or an outline in layered windows.
   void PaintCaret(HDC hdc, int x1, int xc);
+  void DropSystemCaret();
 
   CTextBuffer m_buffer;
   COLORREF m_textColor = 0x010101;
@@ -64,6 +68,7 @@ class CUIEdit : public CUIControl {
   int m_selStart = 0;
   int m_firstVisible = 0;
   bool m_mouseDown = false;
+  bool m_systemCaret = false;  // this edit made the thread's system caret
   std::string m_onChange, m_onReturn;
 };
 

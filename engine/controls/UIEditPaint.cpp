@@ -33,7 +33,10 @@ void CUIEdit::Paint(HDC hdc) {
       if (first < m_firstVisible) first = m_firstVisible;
       DrawControlText(hdc, m_buffer.GetText() + first, sel, nullptr, m_selectedTextColor, kEditTextFormat);
     }
-    if (IsFocus() && m_caretVisible) PaintCaret(hdc, x1, xc);
+    if (IsFocus() && m_caretVisible)
+      PaintCaret(hdc, x1, xc);
+    else if (!IsFocus())
+      DropSystemCaret();  // the focus moved on without telling this edit
   }
   if (m_host && m_host->IsLayered()) m_caretVisible = !m_caretVisible;
   PaintBorder(hdc);
@@ -50,7 +53,7 @@ void CUIEdit::PaintCaret(HDC hdc, int x1, int xc) {
   if (!hwnd) return;
   if (!m_host->IsLayered()) {
     ::DestroyCaret();
-    ::CreateCaret(hwnd, nullptr, caret.right - caret.left, caret.bottom - caret.top);
+    m_systemCaret = ::CreateCaret(hwnd, nullptr, caret.right - caret.left, caret.bottom - caret.top) != FALSE;
     ::SetCaretPos(caret.left, caret.top);
     ::ShowCaret(hwnd);
   } else {

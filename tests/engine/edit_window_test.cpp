@@ -162,6 +162,15 @@ TEST_F(EditWindow, TypingDeletingAndSelectingByKeyboard) {
   Press(VK_BACK);
   Press(VK_DELETE);
   EXPECT_EQ(Changes(), before + 1);
+
+  // Ctrl+Left and Ctrl+Right go by words.
+  Type(L"one two");
+  Press(VK_LEFT, {VK_CONTROL});
+  ExpectSelection(4, 4);
+  Press(VK_LEFT, {VK_CONTROL});
+  ExpectSelection(0, 0);
+  Press(VK_RIGHT, {VK_CONTROL, VK_SHIFT});
+  ExpectSelection(0, 4);
 }
 
 TEST_F(EditWindow, CharactersAreNeverSplit) {
