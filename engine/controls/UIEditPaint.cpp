@@ -49,9 +49,10 @@ void CUIEdit::PaintCaret(HDC hdc, int x1, int xc) {
     m_buffer.CPtoX(hdc, m_caret, true, &trailing);
     caret.right = m_rect.left + trailing - x1;
   }
-  HWND hwnd = m_host ? m_host->GetHWND() : nullptr;
-  if (!hwnd) return;
+  if (!m_host) return;
+  HWND hwnd = m_host->GetHWND();
   if (!m_host->IsLayered()) {
+    if (!hwnd) return;
     ::DestroyCaret();
     m_systemCaret = ::CreateCaret(hwnd, nullptr, caret.right - caret.left, caret.bottom - caret.top) != FALSE;
     ::SetCaretPos(caret.left, caret.top);

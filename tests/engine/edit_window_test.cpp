@@ -2,6 +2,8 @@
 // user makes it: typing, deleting, selecting, scrolling, the clipboard and the length limit.
 #include <gtest/gtest.h>
 
+#include <rapidxml/rapidxml.hpp>
+
 #include <string>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include "DoBuffer.h"
 #include "Engine.h"
 #include "HostWnd.h"
+#include "StaticCanvas.h"
 #include "TempDir.h"
 #include "UIBuilder.h"
 #include "UIEdit.h"
@@ -265,6 +268,43 @@ TEST_F(EditWindow, TheLengthLimitKeepsWhatFits) {
   ASSERT_TRUE(PutClipboardText(nullptr, L"\xD83D\xDE00\xD83D\xDE00", 4));
   Press('V', {VK_CONTROL});
   EXPECT_EQ(Text().substr(0xFFFB), L"\xD83D\xDE00");
+}
+
+// Painting without a system window: a layered host gets a drawn caret that blinks from one
+// paint to the next; selected text takes the selection colour.
+TEST(EditPaint, LayeredCaretBlinksAndSelectedTextTakesItsColour) {
+  char view[] = R"(<view layered="1"/>)";
+  rapidxml::xml_document<char> doc;
+  doc.parse<0>(view);
+  CHostWnd host;
+  host.ParseXml(doc.first_node());
+  auto edit = std::make_shared<CUIEdit>();
+  host.SetRootControl(edit);  // the root starts as the focus control
+  edit->SetRect({10, 10, 110, 34});
+  edit->SetText("abc");
+  edit->SetBorderSize(0);
+  StaticCanvas canvas(120, 40, 0xFFFFFF);
+  SIZE abc = {};
+  GetTextExtentPoint32W(canvas.dc(), L"abc", 3, &abc);
+  int caretX = 10 + abc.cx;
+
+  edit->Paint(canvas.dc());
+  EXPECT_EQ(canvas.At(caretX, 22), 0x010101u);
+  canvas.Fill(0xFFFFFF);
+  edit->Paint(canvas.dc());
+  EXPECT_EQ(canvas.At(caretX, 22), 0xFFFFFFu);
+
+  edit->OnMessage(WM_CHAR, 1, 0, nullptr);  // Ctrl+A
+  canvas.Fill(0xFFFFFF);
+  edit->Paint(canvas.dc());
+  int selected = 0, plain = 0;
+  for (int y = 11; y < 33; ++y)
+    for (int x = 11; x < caretX - 1; ++x) {
+      selected += canvas.At(x, y) == 0x0000FFu ? 1 : 0;
+      plain += canvas.At(x, y) == 0x010101u ? 1 : 0;
+    }
+  EXPECT_GT(selected, 10);
+  EXPECT_EQ(plain, 0);
 }
 
 }  // namespace
