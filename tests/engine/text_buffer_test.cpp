@@ -1,10 +1,9 @@
-// The edit's text buffer and text rules without a window: growth, the length limit, soft
-// failure without Uniscribe, caret stops and the fitting of pasted text.
+// The edit's text buffer without a window: growth, the length limit and soft failure without
+// Uniscribe. Caret stops and pasting are tested through the edit's window.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "EditTextRules.h"
 #include "TextBuffer.h"
 
 using namespace ZOV;
@@ -52,53 +51,6 @@ TEST(TextBuffer, WithoutUniscribeMeasurementFailsSoftly) {
   EXPECT_EQ(b.GetPriorItemPos(dc, 5), 5);
   EXPECT_EQ(b.GetNextItemPos(dc, 2), 2);
   DeleteDC(dc);
-}
-
-TEST(TextBuffer, WordPositionsAndPointsWithUniscribe) {
-  CTextBuffer b;
-  b.InsertString(0, L"one two three", -1);
-  HDC dc = CreateCompatibleDC(nullptr);
-  EXPECT_EQ(b.GetNextItemPos(dc, 0), 4);
-  EXPECT_EQ(b.GetNextItemPos(dc, 8), 13);
-  EXPECT_EQ(b.GetPriorItemPos(dc, 13), 8);
-  EXPECT_EQ(b.GetPriorItemPos(dc, 3), 0);
-  // Left of the text is position 0; right of it the end.
-  int cp = -1;
-  bool trailing = false;
-  ASSERT_TRUE(b.XtoCP(dc, -50, &cp, &trailing));
-  EXPECT_EQ(cp, 0);
-  EXPECT_FALSE(trailing);
-  ASSERT_TRUE(b.XtoCP(dc, 5000, &cp, &trailing));
-  EXPECT_EQ(cp, 13);
-  int x4 = 0, x8 = 0;
-  ASSERT_TRUE(b.CPtoX(dc, 4, false, &x4));
-  ASSERT_TRUE(b.CPtoX(dc, 8, false, &x8));
-  EXPECT_LT(x4, x8);
-  DeleteDC(dc);
-}
-
-TEST(EditTextRules, CaretStopsAndFittingKeepCharactersWhole) {
-  std::wstring t = L"a\xD83D\xDE00" L"e\x0301z";  // a, U+1F600, e + combining acute, z
-  const wchar_t* p = t.c_str();
-  int n = (int)t.size();
-  EXPECT_FALSE(IsCaretStop(p, n, 2));  // inside the pair
-  EXPECT_FALSE(IsCaretStop(p, n, 4));  // before the accent
-  EXPECT_EQ(NextCaretStop(p, n, 1), 3);
-  EXPECT_EQ(NextCaretStop(p, n, 3), 5);
-  EXPECT_EQ(PrevCaretStop(p, n, 5), 3);
-  EXPECT_EQ(PrevCaretStop(p, n, 3), 1);
-  EXPECT_EQ(SnapCaretStop(p, n, 2), 1);
-  EXPECT_EQ(SnapCaretStop(p, n, 99), n);
-  EXPECT_EQ(FittingPrefix(t, 2), 1);
-  EXPECT_EQ(FittingPrefix(t, 4), 3);
-  EXPECT_EQ(FittingPrefix(t, 50), n);
-
-  std::wstring pasted = L"first\r\nsecond";
-  CutAtFirstLineBreak(pasted);
-  EXPECT_EQ(pasted, L"first");
-  pasted = L"\nall gone";
-  CutAtFirstLineBreak(pasted);
-  EXPECT_EQ(pasted, L"");
 }
 
 }  // namespace
