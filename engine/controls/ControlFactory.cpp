@@ -11,6 +11,7 @@
 #include "UIMenuItem.h"
 #include "UIProgressBar.h"
 #include "UIRadioButton.h"
+#include "UIRichEdit.h"
 #include "UIScrollBar.h"
 #include "UIStatic.h"
 #include "UITabCtrl.h"
@@ -36,6 +37,7 @@ CControlFactory::CControlFactory() {
   Register("scrollbar", [] { return std::make_shared<CUIScrollBar>(); });
   Register("linearlayout", [] { return std::make_shared<CUILinearLayout>(); });
   Register("menuitem", [] { return std::make_shared<CUIMenuItem>(); });
+  Register("richedit", [] { return std::make_shared<CUIRichEdit>(); });
 }
 
 ControlPtr CControlFactory::Create(const char* name) const {

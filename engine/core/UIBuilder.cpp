@@ -5,6 +5,7 @@
 
 #include <rapidxml/rapidxml.hpp>
 
+#include "AniSmiley.h"
 #include "ControlFactory.h"
 #include "ControlTemplate.h"
 #include "Engine.h"
@@ -14,6 +15,7 @@
 #include "ResourceManager.h"
 #include "SkinDocument.h"
 #include "TextConv.h"
+#include "UIRichEdit.h"
 #include "XmlAttr.h"
 
 namespace ZOV {
@@ -120,6 +122,10 @@ void CUIBuilder::RunMessageLoop() {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
+}
+
+bool CUIBuilder::InsertAniSmiley(CUIControl* richEdit, const char* path) {
+  return ZOV::InsertAniSmiley(dynamic_cast<CUIRichEdit*>(richEdit), path);
 }
 
 int CUIBuilder::Exit() {

@@ -30,6 +30,8 @@ class CUIBuilder {
   CMenuWnd* CreateMenuFromXml(const char* path);
   void RunMessageLoop();
   int Exit();
+  // Embeds an animated picture file in a rich edit; false when the control is none.
+  bool InsertAniSmiley(CUIControl* richEdit, const char* path);
 
   // The script forms. New controls stay with the builder until a container adopts them, since
   // a script's object never owns what it points to.

@@ -14,6 +14,7 @@
 #include "UIList.h"
 #include "UIProgressBar.h"
 #include "UIRadioButton.h"
+#include "UIRichEdit.h"
 #include "UIStatic.h"
 #include "UITabCtrl.h"
 #include "WindowPusher.h"
@@ -37,6 +38,7 @@ void RegisterBuilder(lua_State* L) {
   class_def<CUIBuilder>(L, "CreateMenu", &CUIBuilder::ScriptCreateMenu);
   class_def<CUIBuilder>(L, "RunMessageLoop", &CUIBuilder::RunMessageLoop);
   class_def<CUIBuilder>(L, "Exit", &CUIBuilder::Exit);
+  class_def<CUIBuilder>(L, "InsertAniSmiley", &CUIBuilder::InsertAniSmiley);
   set(L, "g_UIMgr", &CUIBuilder::Instance());
 }
 
@@ -188,7 +190,12 @@ void RegisterControl(lua_State* L) {
   class_def<CUITabCtrl>(L, "GetCurSelectControl", &CUITabCtrl::GetCurSelectControl);
   class_def<CUITabCtrl>(L, "SelectItem", &CUITabCtrl::SelectItem);
   bind_control_type<CUIControl, CUITabCtrl, kTypeTabCtrl>();
-  // "LuaRichEdit" registers here.
+  class_add<CUIRichEdit>(L, "LuaRichEdit");
+  class_inh<CUIRichEdit, CUIStatic>(L);
+  class_def<CUIRichEdit>(L, "SetText", &CUIRichEdit::SetText);
+  class_def<CUIRichEdit>(L, "GetText", &CUIRichEdit::GetText);
+  class_def<CUIRichEdit>(L, "SetTextColor", &CUIRichEdit::SetTextColor);
+  bind_control_type<CUIControl, CUIRichEdit, kTypeRichEdit>();
   // Linear layouts and scroll bars have no class: they reach scripts as nil.
 }
 

@@ -17,7 +17,7 @@ ARCH = sys.argv[3] if len(sys.argv) > 3 else "win32"
 OBJDUMP = {"win32": "i686-w64-mingw32-objdump", "x64": "x86_64-w64-mingw32-objdump"}[ARCH]
 PE_FORMAT = {"win32": "pei-i386", "x64": "pei-x86-64"}[ARCH]
 
-DELIVERABLES = ["Quillon.exe", "zov.dll", "lua5.1.dll", "share.dll", "kelp.dll", "wistro.dll", "skin.zip"]
+DELIVERABLES = ["Quillon.exe", "zov.dll", "lua5.1.dll", "share.dll", "kelp.dll", "wistro.dll", "anipic.dll", "skin.zip"]
 OPUS_EXPORTS = """opus_encoder_get_size opus_encoder_create opus_encoder_init opus_encode
 opus_encode_float opus_encoder_ctl opus_encoder_destroy opus_decoder_get_size opus_decoder_create
 opus_decoder_init opus_decode opus_decode_float opus_decoder_ctl opus_decoder_destroy
