@@ -167,7 +167,10 @@ bool CUIRichEdit::IsUnder(POINT pt) const {
 
 HRESULT CUIRichEdit::TxSendMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (result) *result = 0;
-  if (msg == WM_KEYDOWN && wParam == VK_RETURN) {
+  // Enter is swallowed as the key and as the character TranslateMessage makes of it (CR, or
+  // LF with Ctrl): text services differ in which of the two starts the new paragraph.
+  bool enter = (msg == WM_KEYDOWN && wParam == VK_RETURN) || (msg == WM_CHAR && (wParam == '\r' || wParam == '\n'));
+  if (enter) {
     bool ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
     if (!m_wantReturn || (ctrl && !m_wantCtrlReturn)) return S_OK;
   }
