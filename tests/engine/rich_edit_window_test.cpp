@@ -141,6 +141,19 @@ TEST_F(RichEditWindow, ObjectStoragesAreNumberedFromOne) {
     CoTaskMemFree(stat.pwcsName);
     storage->Release();
   }
+  // A copy shares neither the text services nor the storages: it numbers its own from 1.
+  auto copy = std::static_pointer_cast<CUIRichEdit>(edit->Clone());
+  EXPECT_EQ(copy->GetTextServices(), nullptr);
+  copy->Init();
+  ASSERT_TRUE(copy->GetTextServices() && copy->GetOleCallback());
+  EXPECT_NE(copy->GetTextServices(), edit->GetTextServices());
+  IStorage* storage = nullptr;
+  ASSERT_EQ(copy->GetOleCallback()->GetNewStorage(&storage), S_OK);
+  STATSTG stat = {};
+  storage->Stat(&stat, STATFLAG_DEFAULT);
+  EXPECT_STREQ(stat.pwcsName, L"REOLEStorage1");
+  CoTaskMemFree(stat.pwcsName);
+  storage->Release();
 }
 
 TEST_F(RichEditWindow, ContextMenuGreysCutAndCopyWithoutSelection) {
