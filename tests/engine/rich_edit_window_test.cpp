@@ -32,11 +32,11 @@ class RichEditWindow : public ::testing::Test {
   }
   void TearDown() override { CEngine::Instance().SkinLoader().CloseSkin(); }
   // A window with one rich edit "re" at (10, 10), 200 x 100.
-  CUIRichEdit* Make(const char* layered = "0") {
+  CUIRichEdit* Make(const char* layered = "0", const std::string& above = "") {
     std::string view = std::string(R"(<ui><view id="rich" center="0" left="200" top="150" width="300" height="200" layered=")") +
                        layered + R"("><container width="300" height="200" bkcolor="#FFFFFF">
-        <richedit id="re" left="10" top="10" width="200" height="100" textcolor="#000000"/>
-        </container></view></ui>)";
+        <richedit id="re" left="10" top="10" width="200" height="100" textcolor="#000000"/>)" +
+                       above + "</container></view></ui>";
     m_skin.Write(L"rich.xml", view);
     m_wnd = CUIBuilder::Instance().CreateWindowFromXml("rich.xml");
     Settle(4);
@@ -125,6 +125,17 @@ TEST_F(RichEditWindow, EnterReachesTheTextOnlyWhenWanted) {
   edit->OnMessage(WM_CHAR, 'y', 1, &ch);
   EXPECT_FALSE(ch);
   EXPECT_STREQ(edit->GetText(), "ab\rx");
+}
+
+TEST_F(RichEditWindow, ClicksReachItOnlyWhereNoControlCoversIt) {
+  CUIRichEdit* edit = Make("0", R"(<static id="cover" left="150" top="10" width="60" height="100"/>)");
+  ASSERT_TRUE(edit);
+  bool handled = false;
+  edit->OnMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(180, 50), &handled);
+  EXPECT_FALSE(handled);
+  EXPECT_FALSE(edit->IsFocus());
+  edit->OnMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 50), &handled);
+  EXPECT_TRUE(edit->IsFocus());
 }
 
 TEST_F(RichEditWindow, ObjectStoragesAreNumberedFromOne) {
