@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "GdiCount.h"
@@ -23,6 +24,12 @@ inline double NowMs() {
   LARGE_INTEGER t;
   QueryPerformanceCounter(&t);
   return t.QuadPart * 1000.0 / freq;
+}
+
+// The positive whole number given as argument i, else the fallback.
+inline int PositiveArg(int argc, char** argv, int i, int fallback) {
+  int v = argc > i ? atoi(argv[i]) : fallback;
+  return v > 0 ? v : fallback;
 }
 
 inline double Median(std::vector<double> v) {

@@ -64,10 +64,8 @@ std::string FramePng() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int rounds = argc > 1 ? atoi(argv[1]) : 100;
-  if (rounds <= 0) rounds = 100;
-  int cycles = argc > 2 ? atoi(argv[2]) : 100;
-  if (cycles <= 0) cycles = 100;
+  int rounds = bench::PositiveArg(argc, argv, 1, 100);
+  int cycles = bench::PositiveArg(argc, argv, 2, 100);
 
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);

@@ -29,7 +29,9 @@ const char kView[] =
 
 // About 100 KB of UTF-8: lines of ASCII words with some CJK, 80 columns each.
 std::string HundredKilobytes() {
-  std::string line = "The quick brown fox jumps over the lazy dog \xE4\xB8\xAD\xE6\x96\x87\xE6\xB5\x8B\xE8\xAF\x95 0123456789\r";
+  std::string line =
+      "The quick brown fox jumps over the lazy dog \xE4\xB8\xAD\xE6\x96\x87\xE6\xB5\x8B\xE8\xAF\x95 "
+      "0123456789\r";
   std::string text;
   while (text.size() < 100 * 1024) text += line;
   return text;
@@ -53,10 +55,8 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
-  int rounds = argc > 1 ? atoi(argv[1]) : 11;
-  if (rounds <= 0) rounds = 11;
-  int cycles = argc > 2 ? atoi(argv[2]) : 100;
-  if (cycles <= 0) cycles = 100;
+  int rounds = bench::PositiveArg(argc, argv, 1, 11);
+  int cycles = bench::PositiveArg(argc, argv, 2, 100);
 
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
@@ -89,7 +89,11 @@ int main(int argc, char** argv) {
     setAndPaint.push_back(t1 - t0);
     paintOnly.push_back(t2 - t1);
   }
-  printf("%zu bytes of text (medians of %d rounds)\n", text.size(), rounds);
+  // The text services keep at most the host's maximum length (0x7FFF characters).
+  GETTEXTLENGTHEX lengthOf = {GTL_DEFAULT, 1200};
+  LRESULT held = 0;
+  edit->TxSendMessage(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthOf), 0, &held);
+  printf("%zu bytes of text, %ld characters held (medians of %d rounds)\n", text.size(), (long)held, rounds);
   printf("  SetText and repaint   %9.2f ms\n", Median(setAndPaint));
   printf("  repaint alone         %9.2f ms\n", Median(paintOnly));
 

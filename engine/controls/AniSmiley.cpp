@@ -96,8 +96,8 @@ bool InsertAniSmiley(CUIRichEdit* edit, const char* path) {
   win::ComPtr<ILockBytes> bytes;
   if (FAILED(::CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put()))) return false;
   win::ComPtr<IStorage> storage;
-  if (FAILED(::StgCreateDocfileOnILockBytes(bytes.get(), STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0,
-                                            storage.put())))
+  if (FAILED(::StgCreateDocfileOnILockBytes(bytes.get(), STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE,
+                                            0, storage.put())))
     return false;
   win::ComPtr<IOleClientSite> site;
   if (FAILED(richOle->GetClientSite(site.put())) || !site) return false;

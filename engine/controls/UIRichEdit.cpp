@@ -169,7 +169,8 @@ HRESULT CUIRichEdit::TxSendMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
   if (result) *result = 0;
   // Enter is swallowed as the key and as the character TranslateMessage makes of it (CR, or
   // LF with Ctrl): text services differ in which of the two starts the new paragraph.
-  bool enter = (msg == WM_KEYDOWN && wParam == VK_RETURN) || (msg == WM_CHAR && (wParam == '\r' || wParam == '\n'));
+  bool enter =
+      (msg == WM_KEYDOWN && wParam == VK_RETURN) || (msg == WM_CHAR && (wParam == '\r' || wParam == '\n'));
   if (enter) {
     bool ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
     if (!m_wantReturn || (ctrl && !m_wantCtrlReturn)) return S_OK;
@@ -224,8 +225,8 @@ void CUIRichEdit::PaintText(HDC hdc) {
   if (!m_services) return;
   RECTL bounds = {m_clientRect.left, m_clientRect.top, m_clientRect.right, m_clientRect.bottom};
   RECT update = m_rect;
-  m_services->TxDraw(DVASPECT_CONTENT, 0, nullptr, nullptr, hdc, nullptr, &bounds, nullptr, &update, nullptr, 0,
-                     TXTVIEW_ACTIVE);
+  m_services->TxDraw(DVASPECT_CONTENT, 0, nullptr, nullptr, hdc, nullptr, &bounds, nullptr, &update, nullptr,
+                     0, TXTVIEW_ACTIVE);
   if (m_caretShown) {
     RECT caret = CaretRect();
     win::AutoGdiObj brush(::CreateSolidBrush(0x010101));
@@ -256,8 +257,8 @@ const char* CUIRichEdit::GetText() const {
   get.flags = GT_DEFAULT;
   get.codepage = 1200;
   LRESULT copied = 0;
-  m_services->TxSendMessage(EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get), reinterpret_cast<LPARAM>(&buffer[0]),
-                            &copied);
+  m_services->TxSendMessage(EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                            reinterpret_cast<LPARAM>(&buffer[0]), &copied);
   buffer.resize(copied >= 0 && copied <= length ? (size_t)copied : wcsnlen(buffer.c_str(), buffer.size()));
   m_textCache = text::WideToUtf8(buffer);
   return m_textCache.c_str();

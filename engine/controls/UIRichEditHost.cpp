@@ -7,6 +7,20 @@
 
 namespace ZOV {
 
+namespace {
+// The text services ask for stored values through out-pointers.
+template <class T>
+struct Same {
+  typedef T type;
+};
+template <class T>
+HRESULT Give(T* out, const typename Same<T>::type& value) {
+  if (!out) return E_INVALIDARG;
+  *out = value;
+  return S_OK;
+}
+}  // namespace
+
 HRESULT CUIRichEdit::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
@@ -88,65 +102,34 @@ void CUIRichEdit::TxSetFocus() { SetFocus(true); }
 BOOL CUIRichEdit::TxScreenToClient(LPPOINT pt) { return ::ScreenToClient(HostHwnd(), pt); }
 BOOL CUIRichEdit::TxClientToScreen(LPPOINT pt) { return ::ClientToScreen(HostHwnd(), pt); }
 
-HRESULT CUIRichEdit::TxGetClientRect(LPRECT rect) {
-  if (!rect) return E_INVALIDARG;
-  *rect = m_clientRect;
-  return S_OK;
-}
+HRESULT CUIRichEdit::TxGetClientRect(LPRECT rect) { return Give(rect, m_clientRect); }
 
-HRESULT CUIRichEdit::TxGetViewInset(LPRECT rect) {
-  if (!rect) return E_INVALIDARG;
-  *rect = RECT{0, 0, 0, 0};
-  return S_OK;
-}
+HRESULT CUIRichEdit::TxGetViewInset(LPRECT rect) { return Give(rect, RECT{0, 0, 0, 0}); }
 
 HRESULT CUIRichEdit::TxGetCharFormat(const CHARFORMATW** format) {
-  if (!format) return E_INVALIDARG;
-  *format = reinterpret_cast<const CHARFORMATW*>(&m_charFormat);
-  return S_OK;
+  return Give(format, reinterpret_cast<const CHARFORMATW*>(&m_charFormat));
 }
 
 HRESULT CUIRichEdit::TxGetParaFormat(const PARAFORMAT** format) {
-  if (!format) return E_INVALIDARG;
-  *format = &m_paraFormat;
-  return S_OK;
+  return Give(format, static_cast<const PARAFORMAT*>(&m_paraFormat));
 }
 
 HRESULT CUIRichEdit::TxGetBackStyle(TXTBACKSTYLE* style) {
-  if (!style) return E_INVALIDARG;
-  *style = (m_hostFlags & kHostTransparent) ? TXTBACK_TRANSPARENT : TXTBACK_OPAQUE;
-  return S_OK;
+  return Give(style, (m_hostFlags & kHostTransparent) ? TXTBACK_TRANSPARENT : TXTBACK_OPAQUE);
 }
 
-HRESULT CUIRichEdit::TxGetMaxLength(DWORD* length) {
-  if (!length) return E_INVALIDARG;
-  *length = (DWORD)m_maxLength;
-  return S_OK;
-}
+HRESULT CUIRichEdit::TxGetMaxLength(DWORD* length) { return Give(length, (DWORD)m_maxLength); }
 
 HRESULT CUIRichEdit::TxGetScrollBars(DWORD* bars) {
-  if (!bars) return E_INVALIDARG;
-  *bars = m_style & (WS_VSCROLL | WS_HSCROLL | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_DISABLENOSCROLL);
-  return S_OK;
+  return Give(bars,
+              m_style & (WS_VSCROLL | WS_HSCROLL | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_DISABLENOSCROLL));
 }
 
-HRESULT CUIRichEdit::TxGetPasswordChar(TCHAR* ch) {
-  if (!ch) return E_INVALIDARG;
-  *ch = m_passwordChar;
-  return S_OK;
-}
+HRESULT CUIRichEdit::TxGetPasswordChar(TCHAR* ch) { return Give(ch, m_passwordChar); }
 
-HRESULT CUIRichEdit::TxGetAcceleratorPos(LONG* pos) {
-  if (!pos) return E_INVALIDARG;
-  *pos = m_acceleratorPos;
-  return S_OK;
-}
+HRESULT CUIRichEdit::TxGetAcceleratorPos(LONG* pos) { return Give(pos, m_acceleratorPos); }
 
-HRESULT CUIRichEdit::TxGetExtent(LPSIZEL extent) {
-  if (!extent) return E_INVALIDARG;
-  *extent = m_extent;
-  return S_OK;
-}
+HRESULT CUIRichEdit::TxGetExtent(LPSIZEL extent) { return Give(extent, m_extent); }
 
 HRESULT CUIRichEdit::TxGetPropertyBits(DWORD mask, DWORD* bits) {
   if (!bits) return E_INVALIDARG;
@@ -165,10 +148,6 @@ HRESULT CUIRichEdit::TxNotify(DWORD code, void* record) {
   return S_OK;
 }
 
-HRESULT CUIRichEdit::TxGetSelectionBarWidth(LONG* width) {
-  if (!width) return E_INVALIDARG;
-  *width = m_selBarWidth;
-  return S_OK;
-}
+HRESULT CUIRichEdit::TxGetSelectionBarWidth(LONG* width) { return Give(width, m_selBarWidth); }
 
 }  // namespace ZOV

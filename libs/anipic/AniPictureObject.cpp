@@ -41,11 +41,16 @@ CAniPicture::~CAniPicture() {
 STDMETHODIMP CAniPicture::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IAniPicture) *out = static_cast<IAniPicture*>(this);
-  else if (riid == IID_IOleObject) *out = static_cast<IOleObject*>(this);
-  else if (riid == IID_IViewObject || riid == IID_IViewObject2) *out = static_cast<IViewObject2*>(this);
-  else if (riid == IID_IDataObject) *out = static_cast<IDataObject*>(this);
-  else return E_NOINTERFACE;
+  if (riid == IID_IUnknown || riid == IID_IAniPicture)
+    *out = static_cast<IAniPicture*>(this);
+  else if (riid == IID_IOleObject)
+    *out = static_cast<IOleObject*>(this);
+  else if (riid == IID_IViewObject || riid == IID_IViewObject2)
+    *out = static_cast<IViewObject2*>(this);
+  else if (riid == IID_IDataObject)
+    *out = static_cast<IDataObject*>(this);
+  else
+    return E_NOINTERFACE;
   AddRef();
   return S_OK;
 }
@@ -203,8 +208,8 @@ STDMETHODIMP CAniPicture::GetMiscStatus(DWORD, DWORD* status) {
 
 // ---- IViewObject2 ----
 
-STDMETHODIMP CAniPicture::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdc, LPCRECTL bounds, LPCRECTL,
-                               BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+STDMETHODIMP CAniPicture::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdc, LPCRECTL bounds,
+                               LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (!hdc || !bounds) return E_INVALIDARG;
   if (m_frames.empty()) return OLE_E_BLANK;
@@ -212,8 +217,8 @@ STDMETHODIMP CAniPicture::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
   if (!mem) return E_OUTOFMEMORY;
   HGDIOBJ old = ::SelectObject(mem, m_frames[m_current]);
   int mode = ::SetStretchBltMode(hdc, COLORONCOLOR);
-  ::StretchBlt(hdc, bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top, mem, 0,
-               0, m_animation.width, m_animation.height, SRCCOPY);
+  ::StretchBlt(hdc, bounds->left, bounds->top, bounds->right - bounds->left, bounds->bottom - bounds->top,
+               mem, 0, 0, m_animation.width, m_animation.height, SRCCOPY);
   ::SetStretchBltMode(hdc, mode);
   ::SelectObject(mem, old);
   ::DeleteDC(mem);

@@ -61,7 +61,9 @@ class CAniPicture final : public IAniPicture, public IOleObject, public IViewObj
   // IViewObject2
   STDMETHODIMP Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdc, LPCRECTL bounds, LPCRECTL,
                     BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override;
-  STDMETHODIMP GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
   STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* sink) override;
@@ -95,8 +97,8 @@ class CAniPicture final : public IAniPicture, public IOleObject, public IViewObj
   size_t m_current = 0;
   COLORREF m_background = RGB(255, 255, 255);
   UINT_PTR m_timer = 0;
-  IOleClientSite* m_site = nullptr;      // one reference
-  IAdviseSink* m_viewSink = nullptr;     // one reference
+  IOleClientSite* m_site = nullptr;   // one reference
+  IAdviseSink* m_viewSink = nullptr;  // one reference
   DWORD m_viewAspects = 0;
   IOleAdviseHolder* m_oleAdvise = nullptr;    // made on first use
   IDataAdviseHolder* m_dataAdvise = nullptr;  // made on first use

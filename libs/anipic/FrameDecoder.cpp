@@ -51,7 +51,8 @@ bool CopyFrame(Gdiplus::Bitmap& bmp, int w, int h, std::vector<uint32_t>& out) {
   if (bmp.LockBits(&r, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok) return false;
   out.resize((size_t)w * h);
   for (int y = 0; y < h; ++y)
-    memcpy(&out[(size_t)y * w], static_cast<const BYTE*>(data.Scan0) + (ptrdiff_t)y * data.Stride, (size_t)w * 4);
+    memcpy(&out[(size_t)y * w], static_cast<const BYTE*>(data.Scan0) + (ptrdiff_t)y * data.Stride,
+           (size_t)w * 4);
   bmp.UnlockBits(&data);
   return true;
 }

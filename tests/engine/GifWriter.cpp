@@ -35,7 +35,8 @@ class BitPacker {
 
 }  // namespace
 
-std::string MakeGif(int width, int height, const uint32_t (&palette)[4], const std::vector<GifFrame>& frames) {
+std::string MakeGif(int width, int height, const uint32_t (&palette)[4],
+                    const std::vector<GifFrame>& frames) {
   std::string out = "GIF89a";
   Put16(out, width);
   Put16(out, height);

@@ -33,10 +33,12 @@ class RichEditWindow : public ::testing::Test {
   void TearDown() override { CEngine::Instance().SkinLoader().CloseSkin(); }
   // A window with one rich edit "re" at (10, 10), 200 x 100.
   CUIRichEdit* Make(const char* layered = "0", const std::string& above = "") {
-    std::string view = std::string(R"(<ui><view id="rich" center="0" left="200" top="150" width="300" height="200" layered=")") +
-                       layered + R"("><container width="300" height="200" bkcolor="#FFFFFF">
+    std::string view =
+        std::string(
+            R"(<ui><view id="rich" center="0" left="200" top="150" width="300" height="200" layered=")") +
+        layered + R"("><container width="300" height="200" bkcolor="#FFFFFF">
         <richedit id="re" left="10" top="10" width="200" height="100" textcolor="#000000"/>)" +
-                       above + "</container></view></ui>";
+        above + "</container></view></ui>";
     m_skin.Write(L"rich.xml", view);
     m_wnd = CUIBuilder::Instance().CreateWindowFromXml("rich.xml");
     Settle(4);
@@ -74,9 +76,10 @@ std::string FrameColourOnScreen(CHostWnd* w) {
 TEST_F(RichEditWindow, TextServicesKeepCjkAndSupplementaryText) {
   CUIRichEdit* edit = Make();
   ASSERT_TRUE(edit);
-  std::cout << "text services from " << (wcscmp(TextServicesLibrary(), L"msftedit.dll") ? "riched20" : "msftedit")
-            << "\n";
-  const char* text = "\xE4\xB8\xAD\xE6\x96\x87 \xE3\x81\x8B\xE3\x81\xAA \xED\x95\x9C\xEA\xB8\x80 \xF0\xA0\x80\x8B!";
+  std::cout << "text services from "
+            << (wcscmp(TextServicesLibrary(), L"msftedit.dll") ? "riched20" : "msftedit") << "\n";
+  const char* text =
+      "\xE4\xB8\xAD\xE6\x96\x87 \xE3\x81\x8B\xE3\x81\xAA \xED\x95\x9C\xEA\xB8\x80 \xF0\xA0\x80\x8B!";
   edit->SetText(text);
   EXPECT_STREQ(edit->GetText(), text);
   // Paragraphs come back with the rich edit's own CR, as Windows documents for GT_DEFAULT.
