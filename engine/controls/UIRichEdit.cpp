@@ -227,7 +227,8 @@ void CUIRichEdit::PaintText(HDC hdc) {
   RECT update = m_rect;
   m_services->TxDraw(DVASPECT_CONTENT, 0, nullptr, nullptr, hdc, nullptr, &bounds, nullptr, &update, nullptr,
                      0, TXTVIEW_ACTIVE);
-  if (m_caretShown) {
+  // Another control may have taken the host's focus without telling this one.
+  if (m_caretShown && IsFocus()) {
     RECT caret = CaretRect();
     win::AutoGdiObj brush(::CreateSolidBrush(0x010101));
     ::FrameRect(hdc, &caret, static_cast<HBRUSH>(brush.get()));

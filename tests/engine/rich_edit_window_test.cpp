@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "AniPicture.h"
 #include "AniSmiley.h"
 #include "Engine.h"
 #include "GifWriter.h"
@@ -17,6 +18,7 @@
 #include "UIControlContainer.h"
 #include "UIRichEdit.h"
 #include "WindowPump.h"
+#include "ScopedWin.h"
 
 using namespace ZOV;
 
@@ -222,6 +224,51 @@ TEST_F(RichEditWindow, SmileyFramesAdvanceOnScreen) {
     if (!c.empty()) seen.insert(c);
   }
   EXPECT_GE(seen.size(), 2u) << "frames shown: " << seen.size();
+}
+
+// The component alone, as Wine's text services use it: the frame shown now as a bitmap.
+TEST_F(RichEditWindow, PictureServesItsFramesAtTheirDelays) {
+  const uint32_t palette[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+  std::vector<GifFrame> frames(2);
+  frames[0].indices.assign(8 * 8, 0);
+  frames[0].delayHundredths = 0;  // shown for 100 ms, as browsers do
+  frames[1].indices.assign(8 * 8, 1);
+  frames[1].delayHundredths = 500;
+  std::wstring path = m_skin.Write(L"two.gif", MakeGif(8, 8, palette, frames));
+  HMODULE lib = LoadLibraryW(ANIPIC_LIBRARY_NAME);
+  ASSERT_TRUE(lib);
+  auto get = win::ProcAddress<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(lib, "DllGetClassObject");
+  win::ComPtr<IClassFactory> factory;
+  ASSERT_EQ(get(CLSID_AniPicture, IID_IClassFactory, (void**)factory.put()), S_OK);
+  win::ComPtr<IAniPicture> picture;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IAniPicture, (void**)picture.put()), S_OK);
+  BSTR bstr = SysAllocString(path.c_str());
+  ASSERT_EQ(picture->LoadFromFile(bstr), S_OK);
+  SysFreeString(bstr);
+  win::ComPtr<IDataObject> data;
+  ASSERT_EQ(picture->QueryInterface(IID_IDataObject, (void**)data.put()), S_OK);
+  auto shownColour = [&] {
+    FORMATETC format = {CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
+    STGMEDIUM medium = {};
+    if (data->GetData(&format, &medium) != S_OK) return (COLORREF)CLR_INVALID;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, medium.hBitmap);
+    COLORREF c = GetPixel(dc, 4, 4);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseStgMedium(&medium);
+    return c;
+  };
+  UINT current = 9, count = 0;
+  picture->GetFrameInfo(&current, &count);
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(shownColour(), RGB(255, 0, 0));
+  for (int i = 0; i < 40 && current == 0; ++i) {
+    Settle(1);
+    picture->GetFrameInfo(&current, &count);
+  }
+  EXPECT_EQ(current, 1u) << "the first frame's 0 delay plays as 100 ms";
+  EXPECT_EQ(shownColour(), RGB(0, 255, 0));
 }
 
 TEST_F(RichEditWindow, LayeredHostBlinksItsOwnCaretAndSurvivesRemoval) {
