@@ -19,7 +19,7 @@ rm -rf "$stage" "$archive"
 mkdir -p "$stage" "$symbols"
 
 # The skin runner is a tool for skin authors, not part of what users run.
-for f in Quillon.exe zov.dll lua5.1.dll share.dll kelp.dll wistro.dll skin.zip; do
+for f in Quillon.exe zov.dll lua5.1.dll share.dll kelp.dll wistro.dll anipic.dll skin.zip; do
   cp "$dist/$f" "$stage/$f"
 done
 for f in "$stage"/*.exe "$stage"/*.dll; do
