@@ -11,7 +11,7 @@ subprocess.run([str(root / "tools/release.sh")], check=True, stdout=subprocess.D
 name = f"Quillon-{version}-win32"
 archive = zipfile.ZipFile(root / "build" / f"{name}.zip")
 files = {Path(n).name for n in archive.namelist() if not n.endswith("/")}
-expected = {"Quillon.exe", "zov.dll", "lua5.1.dll", "share.dll", "kelp.dll", "wistro.dll",
+expected = {"Quillon.exe", "zov.dll", "lua5.1.dll", "share.dll", "kelp.dll", "wistro.dll", "anipic.dll",
             "skin.zip", "README.txt"}
 failures = [f"missing {n}" for n in sorted(expected - files)]
 if f"Quillon {version}" not in archive.read(f"{name}/README.txt").decode():
