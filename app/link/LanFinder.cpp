@@ -186,7 +186,14 @@ void CLanFinder::AcceptLoop(SOCKET listener) {
     uint16_t port = 0;
     uint32_t address = 0;
     SOCKET s = ShareLib::TCPAccept(listener, &port, &address);
-    if (s == INVALID_SOCKET) return;
+    if (s == INVALID_SOCKET) {
+      int error = ShareLib::GetNetError();
+      // A connection that failed before it was taken ends nothing; only a listener that was
+      // closed (refresh or stop) ends the loop.
+      if (!StillListening(listener)) return;
+      Sleep(IsResourceError(error) ? kAcceptBackoffMs : kAcceptRetryMs);
+      continue;
+    }
     IFoundCallback* cb;
     {
       win::ScopedLock hold(m_lock);
@@ -196,6 +203,15 @@ void CLanFinder::AcceptLoop(SOCKET listener) {
     if (cb) cb->OnFound(s, address, port);
     else ShareLib::CloseSocket(s);  // nobody to own it
   }
+}
+
+bool CLanFinder::StillListening(SOCKET listener) {
+  win::ScopedLock hold(m_lock);
+  return m_callback && listener == m_listenSocket;
+}
+
+bool CLanFinder::IsResourceError(int error) {
+  return error == WSAEMFILE || error == WSAENOBUFS || error == WSA_NOT_ENOUGH_MEMORY;
 }
 
 DWORD WINAPI CLanFinder::AnnounceProc(void* arg) {

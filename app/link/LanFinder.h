@@ -18,6 +18,10 @@ class CLanFinder {
   static const uint16_t kListenPort = 15548;
   static const int kListenBacklog = 32;
   static const int kDatagramSize = 32;
+  // Pause of the accept loop after a failed accept: longer when the system ran out of sockets
+  // or memory, short otherwise so that a broken listener cannot spin a core.
+  static const DWORD kAcceptBackoffMs = 100;
+  static const DWORD kAcceptRetryMs = 1;
 
   CLanFinder();
   ~CLanFinder();
@@ -49,7 +53,10 @@ class CLanFinder {
   static DWORD WINAPI AnnounceProc(void* arg);
   static DWORD WINAPI ConnectProc(void* arg);
   void DatagramLoop(SOCKET s);
+  // Accepts until the listener is closed or the finder stops; a failed accept ends nothing.
   void AcceptLoop(SOCKET s);
+  bool StillListening(SOCKET listener);
+  static bool IsResourceError(int error);
   void Announce();
   void ConnectToPeer();
   IFoundCallback* Callback();

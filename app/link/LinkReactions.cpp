@@ -4,9 +4,10 @@
 //                     the address watch starts again unless it runs
 //   0x0110 confirmed  the USB socket is confirmed; "Connected"
 //   0x0112 state      "StateSync" with the phone's value
-//   closed            "Disconnect" unless the link keeps a confirmed USB and a Wi-Fi socket;
-//                     then as aborted
-//   aborted           the socket leaves the table; a USB socket is forwarded and reconnected
+//   closed            "Disconnect" unless the link keeps a confirmed USB and a Wi-Fi socket,
+//                     or the socket was replaced by a newer one; then as aborted
+//   aborted           the socket leaves the table (a replaced one is closed alone); a current
+//                     USB socket is forwarded and reconnected
 //   found             keep-alive; the address watch stops; filed as Wi-Fi; added to the server
 #include "LinkReactions.h"
 
@@ -42,7 +43,8 @@ void CLinkReactions::OnReceived(SOCKET s, const unsigned char* data, int length)
 
 bool CLinkReactions::OnClosed(SOCKET s) {
   LinkSnapshot snap = m_table.Snapshot(s);
-  if (!(snap.found && snap.usbValid && snap.usbConfirmed && snap.wifiValid))
+  // A replaced socket going away leaves the phone linked by its newer one.
+  if (!snap.socketIsRetired && !(snap.found && snap.usbValid && snap.usbConfirmed && snap.wifiValid))
     m_host.RaiseEvent("Disconnect", 0);
   return DropAndReconnect(s);
 }

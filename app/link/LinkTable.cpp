@@ -66,6 +66,7 @@ LinkSnapshot CLinkTable::Snapshot(SOCKET s) {
   if (!link) return snap;
   snap.found = true;
   snap.socketIsUsb = link->UsbSocket() == s;
+  snap.socketIsRetired = link->IsRetired(s);
   snap.usbValid = link->UsbSocket() != INVALID_SOCKET;
   snap.usbConfirmed = link->UsbConfirmed();
   snap.wifiValid = link->WifiSocket() != INVALID_SOCKET;

@@ -20,6 +20,7 @@ class IPortForwarder;
 struct LinkSnapshot {
   bool found = false;
   bool socketIsUsb = false;
+  bool socketIsRetired = false;  // replaced by a newer socket of the same kind
   bool usbValid = false;
   bool usbConfirmed = false;
   bool wifiValid = false;

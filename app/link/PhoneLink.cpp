@@ -12,6 +12,32 @@ CPhoneLink::~CPhoneLink() {
   DropAllChannels();
   ShareLib::CloseSocket(m_wifi);
   ShareLib::CloseSocket(m_usb);
+  CloseRetired();
+}
+
+bool CPhoneLink::Holds(SOCKET s) const {
+  return s != INVALID_SOCKET && (s == m_usb || s == m_wifi || IsRetired(s));
+}
+
+bool CPhoneLink::IsRetired(SOCKET s) const {
+  for (SOCKET r : m_retired)
+    if (r == s) return true;
+  return false;
+}
+
+void CPhoneLink::Retire(SOCKET replaced, SOCKET s) {
+  if (replaced == INVALID_SOCKET || replaced == s || IsRetired(replaced)) return;
+  try {
+    m_retired.push_back(replaced);
+  } catch (...) {
+    // Without room to keep it, closing now is the lesser harm: its read ends as aborted.
+    ShareLib::CloseSocket(replaced);
+  }
+}
+
+void CPhoneLink::CloseRetired() {
+  for (SOCKET& r : m_retired) ShareLib::CloseSocket(r);
+  m_retired.clear();
 }
 
 bool CPhoneLink::IsUp() const {
@@ -33,8 +59,9 @@ int CPhoneLink::Send(uint16_t type, const void* payload, size_t length) {
 }
 
 void CPhoneLink::AttachUsb(SOCKET s) {
-  // A socket this one replaces stays open and in the completion server, which closes it
-  // when its peer does.
+  // A socket this one replaces stays open and read until its peer closes or resets it: the
+  // reactions then close it through RemoveSocket.
+  Retire(m_usb, s);
   m_usb = s;
   m_usbConfirmed = false;
   win::ScopedLock hold(m_lock);
@@ -42,6 +69,7 @@ void CPhoneLink::AttachUsb(SOCKET s) {
 }
 
 void CPhoneLink::AttachWifi(SOCKET s) {
+  Retire(m_wifi, s);
   m_wifi = s;
   // A channel made without an address keeps none: reopening needs the address it was made with.
   win::ScopedLock hold(m_lock);
@@ -49,6 +77,12 @@ void CPhoneLink::AttachWifi(SOCKET s) {
 }
 
 bool CPhoneLink::RemoveSocket(SOCKET s) {
+  for (auto it = m_retired.begin(); it != m_retired.end(); ++it) {
+    if (*it != s) continue;
+    ShareLib::CloseSocket(*it);
+    m_retired.erase(it);
+    return true;
+  }
   bool held = false;
   if (s != INVALID_SOCKET && s == m_usb) {
     ShareLib::CloseSocket(m_usb);
@@ -110,6 +144,7 @@ void CPhoneLink::End() {
   DropAllChannels();
   ShareLib::CloseSocket(m_wifi);
   ShareLib::CloseSocket(m_usb);
+  CloseRetired();
   m_usbConfirmed = false;
 }
 

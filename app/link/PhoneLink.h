@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include <ScopedWin.h>
 
@@ -27,12 +28,14 @@ class CPhoneLink {
   // confirmed, else on the Wi-Fi socket. Returns what the write returned.
   int Send(uint16_t type, const void* payload, size_t length);
   // Stores the USB socket, clears the confirmation, connects every channel's stream path.
+  // A socket it replaces is kept as retired.
   void AttachUsb(SOCKET s);
-  // Stores the Wi-Fi socket and reopens every channel's datagram path.
+  // Stores the Wi-Fi socket and reopens every channel's datagram path. A socket it replaces
+  // is kept as retired.
   void AttachWifi(SOCKET s);
   // Closes the socket if it is one of the two (clearing the confirmation for USB) and every
-  // channel's stream socket; drops all channels when the link is no longer up. Returns whether
-  // it was one of the two.
+  // channel's stream socket; drops all channels when the link is no longer up. A retired
+  // socket is closed alone. Returns whether the link held the socket.
   bool RemoveSocket(SOCKET s);
   // The channel for port; made and opened (outside the channel lock) when there is none yet.
   CChannel* ChannelForPort(uint16_t port, CChannelRenter* renter);
@@ -45,7 +48,8 @@ class CPhoneLink {
 
   void ConfirmUsb() { m_usbConfirmed = true; }
   bool IsUp() const;
-  bool Holds(SOCKET s) const { return s != INVALID_SOCKET && (s == m_usb || s == m_wifi); }
+  bool Holds(SOCKET s) const;
+  bool IsRetired(SOCKET s) const;
   SOCKET UsbSocket() const { return m_usb; }
   SOCKET WifiSocket() const { return m_wifi; }
   bool UsbConfirmed() const { return m_usbConfirmed; }
@@ -54,9 +58,15 @@ class CPhoneLink {
  private:
   typedef std::pair<std::unique_ptr<CChannel>, CChannelRenter*> ChannelEntry;
 
+  void Retire(SOCKET replaced, SOCKET s);
+  void CloseRetired();
+
   SOCKET m_wifi = INVALID_SOCKET;  // owned; table lock
   SOCKET m_usb = INVALID_SOCKET;   // owned; table lock
   bool m_usbConfirmed = false;     // table lock
+  // Replaced control sockets, still open and read by the completion server until their peer
+  // closes or resets them; owned, closed by RemoveSocket or when the link ends. Table lock.
+  std::vector<SOCKET> m_retired;
   IPortForwarder* m_forwarder;     // not owned
   win::CriticalSection m_lock;     // guards m_channels
   std::map<uint16_t, ChannelEntry> m_channels;

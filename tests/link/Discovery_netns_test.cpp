@@ -181,6 +181,23 @@ TEST(DiscoveryNetns, PhoneAnnouncementConnectsAndOwnOrEmptyDatagramsStartNothing
   finder.Stop();
 }
 
+TEST(DiscoveryNetns, AcceptingGoesOnAfterConnectionsResetBeforeAccept) {
+  // Guards a fault: the first failed accept (a connection reset while queued) ended the accept
+  // thread, and no phone could connect until the next address change.
+  REQUIRE_NAMESPACE();
+  StartWinsock();
+  FoundRecorder rec;
+  CLanFinder finder;
+  finder.Start(&rec);
+  ASSERT_TRUE(finder.HasListenSocket());
+  EXPECT_EQ(LongAgent("resets 100"), "done 100") << "connects timed out: the PC stopped accepting";
+  size_t before = rec.Count();
+  ASSERT_EQ(LongAgent("cycles 3"), "done");
+  EXPECT_TRUE(WaitFor([&] { return rec.Count() >= before + 3; }, 5000))
+      << rec.Count() - before << " of 3 connections after the resets accepted";
+  finder.Stop();
+}
+
 TEST(DiscoveryNetns, RefreshWithUnchangedAddressOrLoopbackOpensNothing) {
   REQUIRE_NAMESPACE();
   StartWinsock();
@@ -300,6 +317,27 @@ TEST_F(BridgeNetns, HandlesStayFlatOverConnectCloseCyclesAndBadInput) {
   }, 20000);
   printf("handles: %lu before, %lu after 300 cycles, 5 bursts, 3 bad datagrams, 50 announced links\n", before,
          after);
+  EXPECT_LE(after, before + 8);
+  EXPECT_EQ(CLinkTable::Instance().LinkCount(), 0u);
+}
+
+TEST_F(BridgeNetns, ReplacedControlSocketsAreClosedWhenThePhoneDropsThem) {
+  // Guards a fault: each new control socket replaced the link's previous one without anyone
+  // owning the old one, so its reset by the phone left the handle open for good.
+  ASSERT_EQ(LongAgent("cycles 5"), "done");
+  ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 0; }));
+  Sleep(500);
+  DWORD before = ProcessHandleCount();
+  ASSERT_EQ(LongAgent("hold 40"), "held 40");
+  ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 1; }));
+  ASSERT_EQ(Agent("drop"), "dropped 40");
+  // Each reset read is reported after the completion server's pause, a few workers at a time.
+  DWORD after = 0;
+  PumpUntil([&] {
+    after = ProcessHandleCount();
+    return CLinkTable::Instance().LinkCount() == 0 && after <= before + 8;
+  }, 60000);
+  printf("handles: %lu before, %lu after 40 replaced control sockets were reset\n", before, after);
   EXPECT_LE(after, before + 8);
   EXPECT_EQ(CLinkTable::Instance().LinkCount(), 0u);
 }

@@ -17,6 +17,10 @@ Commands (answers in brackets):
   cycles N               N connect/close cycles on the PC's TCP 15548            [done]
   burst N                N connections that send random bytes, then close       [done]
   announce_cycles N PORT N times: announce PORT, take the PC's connection, close [done]
+  resets N               N connections to 15548 reset at once, before the PC can accept [done N]
+  hold N                 N connections to 15548 one after another, each held once the PC
+                         has written to it (its handshake left unread)             [held N]
+  drop                   closes the held connections; unread data makes each a reset [dropped N]
   quit                                                                          [bye]
 Every wait is bounded; the agent ends by itself after --lifetime seconds.
 """
@@ -38,6 +42,7 @@ class Agent:
         self.listeners = {}  # port -> {"sock", "conns": [sock], "handshakes": int}
         self.heard = []
         self.stop = threading.Event()
+        self.held = []
 
     def discovery(self):
         s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -166,6 +171,29 @@ class Agent:
                 self.listeners[port]["conns"][-1].close()
                 done += 1
             return f"done {done}"
+        if cmd == "resets":
+            done = 0
+            for _ in range(int(words[1])):
+                try:  # a PC that stopped accepting lets the backlog fill: connects time out
+                    c = socket.create_connection((self.args.pc, PC_LISTEN_PORT), timeout=3)
+                except OSError:
+                    break
+                c.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                c.close()
+                done += 1
+            return f"done {done}"
+        if cmd == "hold":
+            for _ in range(int(words[1])):
+                c = socket.create_connection((self.args.pc, PC_LISTEN_PORT), timeout=3)
+                self.held.append(c)
+                select.select([c], [], [], 3)  # the PC's handshake: it took the connection
+            return f"held {len(self.held)}"
+        if cmd == "drop":
+            n = len(self.held)
+            for c in self.held:
+                c.close()
+            self.held = []
+            return f"dropped {n}"
         if cmd == "quit":
             self.stop.set()
             return "bye"
