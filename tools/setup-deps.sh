@@ -13,6 +13,9 @@ PACKAGES=(
   cmake ninja-build dpkg-dev python3 iproute2 zip unzip
   libopus0  # the phone double decodes the audio with it (ctypes)
   adb
+  # Native fuzz targets of the parsers (tools/fuzz.sh): clang with libFuzzer and sanitizers,
+  # the host's Lua 5.1 and zlib.
+  clang-14 libclang-rt-14-dev liblua5.1-0-dev zlib1g-dev
 )
 
 missing=()

@@ -1,12 +1,8 @@
-// The extension table and remote paths: see ExtensionTable.h.
+// The extension table and the category folders: see ExtensionTable.h. Pure text work; the
+// path handling that needs the system is in ExtensionPath.cpp.
 #include "ExtensionTable.h"
 
-#include <windows.h>
-#include <shlwapi.h>
-
 #include <ctype.h>
-
-#include <TextConv.h>
 
 void BuildExtensionTable(ExtensionTable& table) {
   static const struct {
@@ -28,8 +24,7 @@ void BuildExtensionTable(ExtensionTable& table) {
       if (ext) table[ext] = row.category;
 }
 
-int CategoryOfPath(const ExtensionTable& table, const std::wstring& path) {
-  std::string ext = text::WideToAnsi(PathFindExtensionW(path.c_str()));
+int CategoryOfExtension(const ExtensionTable& table, std::string ext) {
   for (char& c : ext) c = (char)tolower((unsigned char)c);
   auto it = table.find(ext);
   return it == table.end() ? kCategoryOther : it->second;
@@ -43,8 +38,4 @@ const char* CategoryFolder(int category) {
     case kCategoryBook: return "ebook/";
     default: return "fernavoy/";
   }
-}
-
-std::wstring RemotePathFor(int category, const std::wstring& localPath) {
-  return L"/sdcard/" + text::Utf8ToWide(CategoryFolder(category)) + PathFindFileNameW(localPath.c_str());
 }

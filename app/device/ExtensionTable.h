@@ -18,6 +18,10 @@ typedef std::map<std::string, int> ExtensionTable;
 
 void BuildExtensionTable(ExtensionTable& table);
 
+// The category of an extension with its dot ("" for none), matched in lower case;
+// kCategoryOther for an unknown one.
+int CategoryOfExtension(const ExtensionTable& table, std::string extension);
+
 // The category of a path by its extension (from the last dot of the last path element),
 // matched in lower case; kCategoryOther when it has none or an unknown one.
 int CategoryOfPath(const ExtensionTable& table, const std::wstring& path);

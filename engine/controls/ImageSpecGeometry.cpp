@@ -45,10 +45,16 @@ void FitEdges(i64& first, i64& second, i64 span) {
   second = span - first;
 }
 
+// The common part of two rects; false when it is empty.
+bool Intersect(RECT& out, const RECT& a, const RECT& b) {
+  out = RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  return !Empty(out);
+}
+
 // Adds the piece when both cells are non-empty; the source is clipped to the image first.
 void AddPiece(std::vector<ImagePiece>& out, const RECT& dest, const RECT& src, int w, int h) {
   RECT bounds = {0, 0, w, h}, clipped;
-  if (Empty(dest) || !IntersectRect(&clipped, &src, &bounds)) return;
+  if (Empty(dest) || !Intersect(clipped, src, bounds)) return;
   out.push_back({dest, clipped});
 }
 
@@ -132,7 +138,7 @@ ImagePlan PlanImage(const ImageSpec& spec, const RECT& control, int w, int h, in
   if (AllZero(c)) {
     if (rotation != 0) {
       RECT bounds = {0, 0, w, h}, clipped;
-      if (!IntersectRect(&clipped, &plan.src, &bounds)) return plan;
+      if (!Intersect(clipped, plan.src, bounds)) return plan;
       plan.src = clipped;
       plan.layout = ImageLayout::kRotated;
       return plan;

@@ -1,4 +1,5 @@
-// The engine's thin reading layer over minizip: open, list, extract into memory, close.
+// The engine's thin reading layer over minizip: open a file by its UTF-16 path, list with
+// names and times converted for Windows, extract into memory, close.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,8 @@
 #include <vector>
 
 #include <windows.h>
+
+#include "ZipReader.h"
 
 namespace ZOV {
 
@@ -21,36 +24,28 @@ struct ZipEntry {
 class ZipArchive {
  public:
   ZipArchive() = default;
-  ~ZipArchive();
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
 
   // Opens the archive at a UTF-16 path, without password. False for a missing, truncated or
   // foreign file.
   bool Open(const std::wstring& path);
-  void Close();
-  bool IsOpen() const { return m_unz != nullptr; }
+  void Close() { m_reader.Close(); }
+  bool IsOpen() const { return m_reader.IsOpen(); }
 
   // Entries found while opening (not what the archive's end record claims).
-  int Count() const { return (int)m_positions.size(); }
+  int Count() const { return m_reader.Count(); }
   bool GetEntry(int index, ZipEntry& entry) const;
   // Inflates the entry into buf, which must hold exactly its uncompressed size. 0 on
   // success; a short entry, a damaged stream or a CRC mismatch all fail.
-  int Extract(int index, char* buf, uint64_t size) const;
+  int Extract(int index, char* buf, uint64_t size) const { return m_reader.Extract(index, buf, size); }
   // Folder for extraction to disk. The engine only ever extracts into memory, so this is
   // recorded and nothing is ever written there.
   void SetBaseFolder(const std::wstring& folder) { m_baseFolder = folder; }
   const std::wstring& BaseFolder() const { return m_baseFolder; }
 
  private:
-  struct Position {
-    uint64_t dirOffset;
-    uint64_t fileNumber;
-  };
-  bool GoTo(int index) const;
-
-  void* m_unz = nullptr;  // unzFile, owned
-  std::vector<Position> m_positions;
+  ZipReader m_reader;
   std::wstring m_baseFolder;
 };
 
