@@ -177,6 +177,7 @@ class Phone:
             c.close()
             return
         self.report["handshake"] = True
+        self.report.setdefault("handshake_at", self.now())
         self.control = c
         self.log("handshake pcid")
         if self.args.usb:
@@ -290,6 +291,7 @@ class Phone:
         s.bind((self.args.bind, 0))
         s.sendto(struct.pack("<H", self.args.control_port), ("255.255.255.255", DISCOVERY_PORT))
         s.close()
+        self.report.setdefault("first_announce_at", self.now())
         self.log(f"announced control port {self.args.control_port}")
 
     def analyse(self):
