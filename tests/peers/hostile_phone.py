@@ -7,7 +7,8 @@ Parts, in order (--scale multiplies the counts):
   random      connections that send random bytes, then close
   frames      truncated frames, oversized frames, and every message type 0x0100-0x011f with
               wrong payload lengths, one connection each
-  drip        one connection that sends a frame one byte per 100 ms (beside the parts after it)
+  drip        one connection that sends frames one byte per 100 ms (beside the parts after it),
+              until the PC closes it (it does when the link it was filed under ends)
   half-open   connections opened and left idle (never a byte), then all dropped at once
   cycles      connect-close cycles
   datagrams   random and empty datagrams to 9755
@@ -28,7 +29,8 @@ class Hostile:
     def __init__(self, args):
         self.args = args
         self.rng = random.Random(args.seed)
-        self.sent = {"connections": 0, "messages": 0, "bytes": 0, "datagrams": 0, "failed_connects": 0}
+        self.sent = {"connections": 0, "messages": 0, "bytes": 0, "datagrams": 0, "failed_connects": 0,
+                     "drip_bytes": 0}
         self.lock = threading.Lock()
 
     def count(self, **kw):
@@ -103,7 +105,7 @@ class Hostile:
         try:
             while time.monotonic() < end and not done.is_set():
                 c.sendall(data[i % len(data):i % len(data) + 1])
-                self.count(bytes=1)
+                self.count(bytes=1, drip_bytes=1)
                 i += 1
                 time.sleep(0.1)
         except OSError:
