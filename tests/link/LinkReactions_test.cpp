@@ -207,3 +207,22 @@ TEST(UsbReconnect, FailedForwardMakesNoSocket) {
   EXPECT_EQ(ConnectUsbControl(&fwd), INVALID_SOCKET);
   EXPECT_EQ(ConnectUsbControl(nullptr), INVALID_SOCKET);
 }
+
+TEST_F(LinkReactionsTest, ReplacedSocketThatThePhoneClosesIsClosedHereWithoutDisconnect) {
+  // Guards a fault: a replaced control socket belonged to no link, so nothing but the peer's
+  // close could end it, and that close told the script the still linked phone had gone.
+  SOCKET c1, s1, c2, s2;
+  ASSERT_TRUE(MakePair(&c1, &s1));
+  ASSERT_TRUE(MakePair(&c2, &s2));
+  reactions.OnFound(s1, 0, 0);
+  reactions.OnFound(s2, 0, 0);
+  EXPECT_TRUE(reactions.OnClosed(s1)) << "the completion server would have to close it";
+  char buf[8];
+  EXPECT_EQ(recv(c1, buf, sizeof(buf), 0), kHandshakeSize);
+  EXPECT_EQ(recv(c1, buf, sizeof(buf), 0), 0) << "the replaced socket is still open";
+  for (const auto& event : host.events) EXPECT_NE(event.first, "Disconnect");
+  ASSERT_NE(table.CurrentLink(), nullptr);
+  EXPECT_EQ(table.CurrentLink()->WifiSocket(), s2);
+  closesocket(c1);
+  closesocket(c2);
+}
