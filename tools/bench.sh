@@ -5,12 +5,13 @@
 #   tools/bench.sh push [MiB] [runs]        inside the adb sandbox (root)
 #   tools/bench.sh attach [rounds]          inside the adb sandbox (root)
 #   tools/bench.sh startup [--idle S] [--stream S]   Quillon.exe started, idle, then streaming (root)
+#   tools/bench.sh latency [clicks] [udp|tcp]         sound played on the PC to the phone's block (root)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-}
 case "$name" in
-  binding|events|paint|controls|edit|richedit|link|push|attach|startup) shift ;;
-  *) sed -n '2,7p' "$0" >&2; exit 64 ;;
+  binding|events|paint|controls|edit|richedit|link|push|attach|startup|latency) shift ;;
+  *) sed -n '2,8p' "$0" >&2; exit 64 ;;
 esac
 # The sourced scripts read positional parameters of their own: keep the benchmark's aside.
 args=("$@")
@@ -18,7 +19,14 @@ set --
 source "$root/tools/arch.sh"
 echo "bench.sh: bench_$name, $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
 quillon_check_runnable
-if [ "$name" = startup ]; then
+if [ "$name" = latency ]; then
+  # Its own sound server, started by the benchmark (never as a system service).
+  for p in pulseaudio pulseaudio-utils; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" && continue
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$p" >/dev/null
+  done
+fi
+if [ "$name" = startup ] || [ "$name" = latency ]; then
   "$root/tools/build.sh" "$QUILLON_ARCH" dist
 else
   "$root/tools/build.sh" "$QUILLON_ARCH" "bench_$name" dist
@@ -29,6 +37,8 @@ exe="$QUILLON_BUILD/bench/bench_$name.exe"
 case "$name" in
   push) python3 "$root/bench/bench_push.py" "$exe" "${args[@]}" ;;
   startup) python3 "$root/bench/bench_startup.py" --dist "$QUILLON_DIST" --build "$QUILLON_BUILD" "${args[@]}" ;;
+  latency) python3 "$root/bench/bench_latency.py" --dist "$QUILLON_DIST" --build "$QUILLON_BUILD" \
+      ${args[0]:+--clicks "${args[0]}"} ${args[1]:+--transport "${args[1]}"} ;;
   attach) python3 "$root/tests/peers/adb_sandbox.py" --wine --timeout 900 -- "$exe" "${args[@]}" ;;
   *) wine "$exe" "${args[@]}" ;;
 esac

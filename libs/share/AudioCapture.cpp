@@ -38,13 +38,17 @@ void CAudioCapture::Impl::Stream(ICaptureSource& source, COpusEncoder& encoder) 
   callback->OnFormat(&format);
   PcmFrame frame;
   unsigned char block[2 + kMaxPacket];
+  CaptureTrace trace;
   while (WaitForSingleObject(stop.get(), 0) != WAIT_OBJECT_0) {
     if (!source.Read(&frame, stop.get())) break;
+    trace.Ready(frame);
     int n = encoder.Encode(frame, block + 2, kMaxPacket);
     if (n <= 0) continue;
+    trace.Encoded();
     block[0] = (unsigned char)n;
     block[1] = (unsigned char)(n >> 8);
     callback->OnData(block, n + 2);
+    trace.Sent();
   }
   callback->OnCaptureStopped();
 }

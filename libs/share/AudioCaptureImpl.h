@@ -17,6 +17,8 @@
 
 #include <ScopedWin.h>
 
+#include <stdio.h>
+
 #include <memory>
 #include <string>
 
@@ -63,6 +65,32 @@ class COpusEncoder {
   struct Api;
   std::unique_ptr<Api> m_api;
   void* m_encoder = nullptr;
+};
+
+// Frame timings for the delay benchmark, kept only when SHARE_CAPTURE_TRACE names a file;
+// otherwise every call returns at once.
+class CaptureTrace {
+ public:
+  CaptureTrace();
+  ~CaptureTrace();
+  CaptureTrace(const CaptureTrace&) = delete;
+  CaptureTrace& operator=(const CaptureTrace&) = delete;
+  void Ready(const PcmFrame& frame);
+  void Encoded();
+  void Sent();
+
+ private:
+  struct Row {
+    double ready = 0, encoded = 0, sent = 0;
+    float peak = 0;
+  };
+  static const int kRowsKept = 100;  // a second of frames between writes
+  double Now() const;
+  void Flush();
+  FILE* m_file = nullptr;
+  LARGE_INTEGER m_freq = {};
+  Row m_rows[kRowsKept];
+  int m_count = 0;
 };
 
 struct CAudioCapture::Impl {

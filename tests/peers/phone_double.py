@@ -7,7 +7,9 @@ checks the "pcid" handshake, answers 0x0110 when it plays the USB link (--usb), 
 0x0112, sends 0x0112 and 0x0101 when told, and listens for audio on port 14127 over TCP and UDP.
 Audio blocks are a 2-byte little-endian length and an Opus packet; TCP streams are split on
 those lengths. The blocks are decoded with libopus (ctypes) and the report gives blocks, bytes,
-gaps, the decoded signal's dominant frequency and level.
+gaps, the decoded signal's dominant frequency and level. With --block-log every block's arrival
+(time.monotonic, shared by all processes on the machine) and its decoded peak are written to a
+file, one "seconds peak" line per block, for the delay benchmark.
 
 Frames on the control socket: magic 0x00015A01, type (16 bits), payload length (16 bits),
 payload; all little-endian. Every wait has a bound; the run ends by itself after --duration.
@@ -72,6 +74,7 @@ class Phone:
         self.samples = []
         self.last_block_at = None
         self.control = None
+        self.block_log = open(args.block_log, "w", buffering=1) if args.block_log else None
 
     def now(self):
         return round(time.monotonic() - self.t0, 3)
@@ -100,6 +103,9 @@ class Phone:
             elif pcm:
                 self.samples.extend(pcm)
                 del self.samples[:-96000]  # keep the last 2 s
+            if self.block_log:
+                peak = max(abs(v) for v in pcm) if pcm else 0.0
+                self.block_log.write(f"{t:.6f} {peak:.4f}\n")
 
     def udp_audio(self):
         s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -352,6 +358,8 @@ class Phone:
         for t in threads:
             t.join(1)
         self.analyse()
+        if self.block_log:
+            self.block_log.close()
         self.log("report " + json.dumps(self.report["audio"]))
         if self.args.report:
             with open(self.args.report, "w") as f:
@@ -375,6 +383,7 @@ def main():
     p.add_argument("--announce-every", type=float, default=1.5)
     p.add_argument("--duration", type=float, default=30)
     p.add_argument("--report", help="write the JSON report here")
+    p.add_argument("--block-log", help="write each block's arrival time and decoded peak here")
     p.add_argument("--commands", action="store_true", help="take button presses on stdin")
     Phone(p.parse_args()).run()
 
