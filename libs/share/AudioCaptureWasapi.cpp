@@ -1,6 +1,12 @@
 // WASAPI sources: the loopback of the default render device (what the PC plays) or the
 // default capture device, shared mode, converted to 48 kHz stereo float frames. Wine 8 has no
 // loopback streams; there the open fails and the capture reports nothing.
+//
+// Delay: a frame is handed out as soon as its last sample has come from the device. The stream
+// signals an event each time the engine delivers a period (10 ms in shared mode); where a
+// system never signals it (loopback streams of older Windows), a short poll takes over. The
+// buffer is long only so that a late reader loses nothing: it holds what is not yet read and
+// adds no delay of its own.
 #include "AudioCaptureImpl.h"
 
 #include <audioclient.h>
@@ -13,8 +19,9 @@ namespace ShareLib {
 
 namespace {
 
-const REFERENCE_TIME kBufferDuration = 200000;  // 20 ms, in 100 ns units
-const DWORD kPollMs = 5;
+const REFERENCE_TIME kBufferDuration = 1000000;  // 100 ms, in 100 ns units
+const DWORD kPollMs = 5;                          // a stream without period events
+const DWORD kEventLostMs = 20;                    // two periods: an event lost is not a stall
 
 class WasapiSource : public ICaptureSource {
  public:
@@ -39,21 +46,39 @@ class WasapiSource : public ICaptureSource {
     if (FAILED(m_client->GetMixFormat(&m_format)) || !m_format) return false;
     if (!ReadFormat()) return false;
     DWORD flags = loopback ? AUDCLNT_STREAMFLAGS_LOOPBACK : 0;
-    if (FAILED(m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferDuration, 0, m_format, nullptr)))
-      return false;
+    // Event-driven where the system allows it, else polled on a fresh client.
+    m_evented = m_ready &&
+                SUCCEEDED(m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags | AUDCLNT_STREAMFLAGS_EVENTCALLBACK,
+                                               kBufferDuration, 0, m_format, nullptr)) &&
+                SUCCEEDED(m_client->SetEventHandle(m_ready.get()));
+    if (!m_evented) {
+      m_client.reset();
+      if (FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr,
+                                  reinterpret_cast<void**>(m_client.put()))) ||
+          FAILED(m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferDuration, 0, m_format, nullptr)))
+        return false;
+    }
     if (FAILED(m_client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(m_capture.put()))))
       return false;
     return SUCCEEDED(m_client->Start());
   }
 
   bool Read(PcmFrame* frame, HANDLE stop) override {
-    while (m_pending.size() < (size_t)kFrameSamples * kCaptureChannels) {
+    const size_t need = (size_t)kFrameSamples * kCaptureChannels;
+    while (m_pending.size() - m_taken < need) {
       if (!Pull()) return false;
-      if (m_pending.size() >= (size_t)kFrameSamples * kCaptureChannels) break;
-      if (WaitForSingleObject(stop, kPollMs) == WAIT_OBJECT_0) return false;
+      if (m_pending.size() - m_taken >= need) break;
+      HANDLE waits[2] = {stop, m_ready.get()};
+      if (WaitForMultipleObjects(m_evented ? 2 : 1, waits, FALSE, m_evented ? kEventLostMs : kPollMs) == WAIT_OBJECT_0)
+        return false;
     }
-    memcpy(frame->samples, m_pending.data(), sizeof(frame->samples));
-    m_pending.erase(m_pending.begin(), m_pending.begin() + kFrameSamples * kCaptureChannels);
+    memcpy(frame->samples, m_pending.data() + m_taken, sizeof(frame->samples));
+    m_taken += need;
+    // Moves the rest down only once it is short: one small copy per period, not per frame.
+    if (m_pending.size() - m_taken < need || m_taken >= 4 * need) {
+      m_pending.erase(m_pending.begin(), m_pending.begin() + m_taken);
+      m_taken = 0;
+    }
     return true;
   }
 
@@ -109,6 +134,8 @@ class WasapiSource : public ICaptureSource {
   }
 
   bool m_comStarted = false;
+  win::AutoHandle m_ready{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // a period has come
+  bool m_evented = false;
   win::ComPtr<IAudioClient> m_client;
   win::ComPtr<IAudioCaptureClient> m_capture;
   WAVEFORMATEX* m_format = nullptr;  // CoTaskMemFree
@@ -116,7 +143,8 @@ class WasapiSource : public ICaptureSource {
   bool m_float = false;
   double m_position = 0;  // resampler: position of the next output sample between inputs
   float m_lastL = 0, m_lastR = 0;
-  std::vector<float> m_pending;  // interleaved stereo at 48 kHz, not yet handed out
+  std::vector<float> m_pending;  // interleaved stereo at 48 kHz; from m_taken on not yet handed out
+  size_t m_taken = 0;
 };
 
 }  // namespace
