@@ -39,7 +39,9 @@ void CAudioCapture::Impl::Stream(ICaptureSource& source, COpusEncoder& encoder) 
   PcmFrame frame;
   unsigned char block[2 + kMaxPacket];
   CaptureTrace trace;
-  while (WaitForSingleObject(stop.get(), 0) != WAIT_OBJECT_0) {
+  // Read itself ends at Stop: no poll of the stop event per frame (under Wine each is a call to
+  // the wineserver).
+  for (;;) {
     if (!source.Read(&frame, stop.get())) break;
     trace.Ready(frame);
     int n = encoder.Encode(frame, block + 2, kMaxPacket);

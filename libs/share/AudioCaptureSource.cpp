@@ -23,8 +23,9 @@ class ToneSource : public ICaptureSource {
     QueryPerformanceCounter(&now);
     double due = (double)m_frames * kFrameSamples / kCaptureRate;
     double elapsed = (double)(now.QuadPart - m_start.QuadPart) / m_freq.QuadPart;
-    if (due > elapsed && WaitForSingleObject(stop, (DWORD)((due - elapsed) * 1000.0)) == WAIT_OBJECT_0)
-      return false;
+    // Behind time it must still see Stop: the caller does not poll it.
+    DWORD wait = due > elapsed ? (DWORD)((due - elapsed) * 1000.0) : 0;
+    if (WaitForSingleObject(stop, wait) == WAIT_OBJECT_0) return false;
     for (int i = 0; i < kFrameSamples; ++i) {
       float v = (float)(m_gain * sin(m_phase));
       m_phase += m_step;

@@ -171,6 +171,9 @@ TEST_F(QuillonTest, ToneReachesThePhoneAsSelfDelimitedOpusBlocks) {
   }
   opus_decoder_destroy(decoder);
   service.Stop();
+  // The capture loop polls nothing itself: the source's wait must end it.
+  for (DWORD start = GetTickCount(); service.IsCapturing() && GetTickCount() - start < 3000;) Sleep(10);
+  EXPECT_FALSE(service.IsCapturing());
   std::vector<float> settled(left.begin() + 4800, left.end());  // past the codec's start-up
   EXPECT_NEAR(ZeroCrossingHz(settled, 48000), 1000.0, 10.0);
   double sum = 0;
