@@ -2,7 +2,8 @@
 """Quillon.exe with its default skin, started as a user starts it: the time from the process
 start to its window on the screen and painted; the memory it holds (resident set of the Wine
 process) after some seconds idle and after streaming to a phone; the CPU time per streaming
-minute, of Quillon and of the wineserver apart. The phone (the phone double on Wi-Fi) is
+minute, of Quillon and of the wineserver apart, and the quality of what the phone decoded: the
+SNR of its last second against the 440 Hz tone played. The phone (the phone double on Wi-Fi) is
 started after the idle phase, in a private namespace pair; the sound is the test tone.
 
     bench_startup.py --dist DIR --build DIR [--idle S] [--stream S]"""
@@ -96,12 +97,18 @@ def main():
         # started is the program.
         pid = quillon.pid
         server = prefix_server(ns.prefix)
+        i0, j0, k0 = cpu_seconds(pid), cpu_seconds(server) if server else 0, time.monotonic()
         time.sleep(max(0.0, args.idle - (time.monotonic() - t0)))
+        i1, j1, k1 = cpu_seconds(pid), cpu_seconds(server) if server else 0, time.monotonic()
         print(f"resident after {args.idle:.0f} s idle    {resident_mib(pid):7.1f} MiB")
+        if k1 - k0 > 1:
+            minute = 60 / (k1 - k0)
+            print(f"CPU per idle minute        {(i1 - i0) * minute:7.2f} s Quillon, {(j1 - j0) * minute:.2f} s wineserver")
         phone = subprocess.Popen(
             ["ip", "netns", "exec", ns.phone, sys.executable, os.path.join(ROOT, "tests", "peers", "phone_double.py"),
              "--bind", PHONE_ADDR, "--state-sync", "3", "--state-delay", "1", "--start-delay", "0",
-             "--duration", str(args.stream + 30)], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, text=True)
+             "--duration", str(args.stream + 30), "--commands"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+            text=True)
         for line in phone.stdout:
             if "audio arrives" in line:
                 break
@@ -111,6 +118,12 @@ def main():
         minute = 60 / (w1 - w0)
         print(f"resident after {args.stream:.0f} s streaming {resident_mib(pid):7.1f} MiB")
         print(f"CPU per streaming minute   {(c1 - c0) * minute:7.2f} s Quillon, {(s1 - s0) * minute:.2f} s wineserver")
+        phone.stdin.write("snr 440\n")
+        phone.stdin.flush()
+        for line in phone.stdout:
+            if " snr " in line:
+                print(f"decoded tone SNR           {line.split()[-1]:>7} dB (the phone's last second)")
+                break
         phone.kill()
         quillon.kill()
     return 0

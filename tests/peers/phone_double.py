@@ -311,11 +311,31 @@ class Phone:
         if len(ups) > 1:
             a["dominant_hz"] = round((len(ups) - 1) * 48000 / (ups[-1] - ups[0]), 1)
 
+    def snr(self, hz):
+        """The last second's decoded signal against the best-fitting sine of `hz` (least
+        squares, any phase): signal to residual power in dB."""
+        with self.lock:
+            x = self.samples[-48000:]
+        if len(x) < 4800:
+            return None
+        w = 2 * math.pi * hz / 48000
+        s = [math.sin(w * i) for i in range(len(x))]
+        c = [math.cos(w * i) for i in range(len(x))]
+        a = 2 * sum(v * k for v, k in zip(x, s)) / len(x)
+        b = 2 * sum(v * k for v, k in zip(x, c)) / len(x)
+        residual = sum((v - a * si - b * ci) ** 2 for v, si, ci in zip(x, s, c))
+        signal = (a * a + b * b) / 2 * len(x)
+        return round(10 * math.log10(signal / residual), 1) if residual > 0 else None
+
     def commands(self):
         """The phone's buttons, pressed by the test: "state N" sends 0x0112 N, "leave" 0x0101,
-        "blocks" prints the audio blocks received so far."""
+        "blocks" prints the audio blocks received so far, "snr HZ" the last second's SNR
+        against a tone of HZ."""
         for line in sys.stdin:
             words = line.split()
+            if words and words[0] == "snr":
+                self.log(f"snr {self.snr(float(words[1]))}")
+                continue
             if not words or self.control is None and words[0] != "blocks":
                 continue
             if words[0] == "state":
