@@ -62,6 +62,9 @@ class ListWindow : public ::testing::Test {
                      small + R"(</list>
           </tabctrl>
         </container></view></ui>)");
+    // The real cursor away from where the window appears: one left there by an earlier test
+    // would send the window real mouse moves between the test's own.
+    SetCursorPos(1000, 700);
     m_wnd = CUIBuilder::Instance().CreateWindowFromXml("lists.xml");
     ASSERT_TRUE(m_wnd && m_wnd->GetHWND());
     m_hwnd = m_wnd->GetHWND();
