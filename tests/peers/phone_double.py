@@ -269,27 +269,48 @@ class Phone:
     # ---- bad input, before the real link ----
     def bad_input(self):
         pc = self.args.pc
+        rng = random.Random(5)
+        ours = struct.pack("<H", self.args.control_port)
         u = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         for size in (0, 1, 40, 200):
-            u.sendto(bytes(random.getrandbits(8) for _ in range(size)), (pc, DISCOVERY_PORT))
+            # The PC takes any datagram for an announcement: its first two bytes name the port
+            # (a 1-byte one keeps the second byte of the datagram before). None may name ours by
+            # chance, or the PC links before the bad input and its cycles replace that link.
+            data = ours
+            while data[:1] == ours[:1]:
+                data = bytes(rng.getrandbits(8) for _ in range(size)) if size else b""
+            u.sendto(data, (pc, DISCOVERY_PORT))
         u.close()
-        rng = random.Random(5)
         for _ in range(5):  # bursts of random bytes on the PC's control listener
             try:
                 c = socket.create_connection((pc, PC_LISTEN_PORT), timeout=3)
                 for _ in range(4):
                     c.sendall(bytes(rng.getrandbits(8) for _ in range(rng.randint(1, 3000))))
-                c.close()
+                self.await_close(c)
             except OSError as e:
                 self.report["errors"].append(f"burst: {e}")
         for i in range(self.args.cycles):  # connect/close cycles: handles must not pile up
             try:
-                c = socket.create_connection((pc, PC_LISTEN_PORT), timeout=3)
-                c.close()
+                self.await_close(socket.create_connection((pc, PC_LISTEN_PORT), timeout=3))
             except OSError as e:
                 self.report["errors"].append(f"cycle {i}: {e}")
                 break
         self.log(f"bad input sent ({self.args.cycles} connect/close cycles)")
+
+    @staticmethod
+    def await_close(c):
+        """Ends our side and waits (bounded) for the PC to close its own: every connection of
+        the bad input is then behind the PC before the real link starts. A slow PC would
+        otherwise take a late one from its backlog for the phone's newest link."""
+        try:
+            c.shutdown(socket.SHUT_WR)
+            c.settimeout(5)
+            while c.recv(4096):
+                pass
+        except OSError:
+            pass
+        finally:
+            c.close()
 
     def announce(self):
         s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
