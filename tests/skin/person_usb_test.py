@@ -4,9 +4,11 @@ display, a phone plugged in by USB (Debian's adb server, the device double and t
 double in private namespaces), real clicks (xdotool) and real drops (XDND).
 
 Checks: the sound control's click sends 0x0112 3 and audio follows, a second click sends 2 and
-the audio stops; the phone's own play and pause flip the control; two dropped files land on the
-phone byte for byte; a link dropped mid-transfer fails that file and the next still goes; close
-hides the window, the tray icon brings it back, and the tray menu's exit ends the program.
+the audio stops; the phone's own play and pause flip the control; the link and the end of a
+batch each show one balloon; two dropped files land on the phone byte for byte and their rows
+end full and sent; a link dropped mid-transfer fails that file's row and the next row still
+ends; close hides the window, the tray icon brings it back, and the tray menu's exit ends the
+program.
 Screens are checked at chosen pixels (fonts differ between machines).
 
     person_usb_test.py --build DIR --dist DIR          exit 77 (skipped) without root"""
@@ -27,6 +29,7 @@ from netns import PHONE_ADDR, ROOT, Namespaces  # noqa: E402
 PEERS = os.path.join(ROOT, "tests", "peers")
 XDND = os.path.join(ROOT, "tools", "xdnd_drop.py")
 ACCENT, PANEL = (255, 160, 40), (46, 58, 74)
+GOOD, BAD = (92, 201, 138), (224, 96, 90)  # a row's outcome: sent, failed
 failures = []
 
 
@@ -59,6 +62,43 @@ def pixel(x, y):
 
 def near(rgb, want, tolerance=24):
     return rgb is not None and all(abs(a - b) <= tolerance for a, b in zip(rgb, want))
+
+
+def area_has(x, y, w, h, want, tolerance=40):
+    """Whether any pixel of the area is near the colour: text is anti-aliased, so its colour
+    shows at some pixels only."""
+    out = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "txt:-"],
+                         capture_output=True, text=True).stdout
+    return any(near(tuple(int(v) for v in m.groups()), want, tolerance)
+               for m in re.finditer(r"srgb\((\d+),(\d+),(\d+)", out))
+
+
+class Balloons:
+    """Counts the tray's balloons as they show. Wine's explorer, which keeps the tray, maps each
+    balloon as an override-redirect window of its own, so the root's map events tell."""
+
+    def __init__(self):
+        from Xlib import X, display
+        self.X, self.display = X, display.Display()
+        self.display.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        self.display.flush()
+        self.shown = []  # monotonic times
+        threading.Thread(target=self.watch, daemon=True).start()
+
+    def watch(self):
+        while True:
+            e = self.display.next_event()
+            if e.type != self.X.MapNotify or not e.override:
+                continue
+            try:
+                owner = (e.window.get_wm_class() or ("",))[0].lower()
+            except Exception:  # gone already
+                continue
+            if owner == "explorer.exe":
+                self.shown.append(time.monotonic())
+
+    def since(self, t):
+        return len([s for s in self.shown if s >= t])
 
 
 class Phone:
@@ -141,10 +181,13 @@ def steps(args, ns, tmp, storage, phone, quillon, pc):
         xdo("mousemove", str(x), str(y), "click", button)
         xdo("mousemove", str(wx + 190), str(wy + 540))  # off every control
 
+    balloons = Balloons()
     time.sleep(2)
+    plugged = time.monotonic()
     subprocess.run(pc + ["env", f"HOME={tmp}", "adb", "-P", "5037", "connect", "127.0.0.1:5601"],
                    capture_output=True, timeout=30)
     check(phone.wait("sent 0x0110", 40), "plugged in: the phone confirms its USB link")
+    check(wait_for(lambda: balloons.since(plugged) >= 1, 10), "a balloon tells the phone linked")
     check(wait_for(lambda: near(pixel(*play_top), PANEL), 10), "the sound control is ready, not playing")
 
     click(*play)
@@ -171,6 +214,7 @@ def steps(args, ns, tmp, storage, phone, quillon, pc):
     with open(second, "wb") as f:
         f.write("notes \u7b14\u8bb0\n".encode() * 1000)
     drop_at = (str(wx + 190), str(wy + 338))
+    dropped = time.monotonic()
     subprocess.run(["/usr/bin/python3", XDND, *drop_at, first, second], timeout=30)
 
     def landed(path, folder):
@@ -182,6 +226,17 @@ def steps(args, ns, tmp, storage, phone, quillon, pc):
     row_two = (wx + 20 + 5, wy + 306 + 72 + 42 + 5)
     check(near(pixel(*row_two), (36, 48, 64), 6), "two rows in the transfer list")
 
+    def bar_end(row):  # the last pixel of a row's progress bar
+        return wx + 20 + 10 + 228, wy + 378 + 42 * row + 30
+
+    def outcome(row, colour):  # the row's state text, right of its bar
+        return wait_for(lambda: area_has(wx + 20 + 244, wy + 378 + 42 * row + 24, 86, 14, colour), 10)
+
+    check(wait_for(lambda: near(pixel(*bar_end(0)), ACCENT) and near(pixel(*bar_end(1)), ACCENT), 10)
+          and outcome(0, GOOD) and outcome(1, GOOD), "both rows end full and sent")
+    time.sleep(6)
+    check(balloons.since(dropped) == 1, f"one balloon for the batch: {balloons.since(dropped)}")
+
     big, after = os.path.join(files, "film.avi"), os.path.join(files, "after.txt")
     with open(big, "wb") as f:
         f.write(os.urandom(6 << 20))
@@ -191,6 +246,9 @@ def steps(args, ns, tmp, storage, phone, quillon, pc):
     subprocess.run(["/usr/bin/python3", XDND, *drop_at, big, after], timeout=30)
     time.sleep(15)
     check(not landed(big, "video"), "the interrupted file is not on the phone as sent")
+    check(outcome(0, BAD), "its row ends as failed")
+    # With the phone gone the next file cannot be sent either, but its row must not stay queued.
+    check(outcome(1, BAD) or outcome(1, GOOD), "the next row still goes")
     check(quillon.poll() is None, "Quillon still runs after the unplug")
 
     click(wx + 358, wy + 28)  # close
