@@ -1,7 +1,8 @@
 // Completion workers: each waits on the port, hands completed reads to the callback and posts
 // the next read into the same record. A 0-byte read is a peer close; errors 64, 995 and 1236,
 // and 676 (Wine's code for a socket closed under its read), are an aborted read, reported
-// after a pause of 2000 ms. No reassembly: one completed read is one callback.
+// after a pause of 2000 ms by the delayed reporter, so the worker itself never waits. No
+// reassembly: one completed read is one callback.
 #include "IOCPServer.h"
 
 #include <new>
@@ -20,7 +21,7 @@ const DWORD kStopWaitMs = 5000;
 
 }  // namespace
 
-CIOCPServer::CIOCPServer() {}
+CIOCPServer::CIOCPServer() : m_aborts(kAbortPauseMs) {}
 
 CIOCPServer::~CIOCPServer() {
   Stop();
@@ -87,6 +88,7 @@ void CIOCPServer::Stop() {
     win::ScopedLock hold(m_lock);
     m_callback = nullptr;
   }
+  m_aborts.Stop();  // before the workers: one still at work cannot schedule any more
   if (!m_port) return;
   // One empty packet per worker: every worker wakes, sees the flag and ends.
   for (int i = 0; i < m_workers; ++i) PostQueuedCompletionStatus(m_port.get(), 0, 0, nullptr);
@@ -153,13 +155,8 @@ void CIOCPServer::Work() {
         FreeRecord(record);
         return;
       }
-      Sleep(kAbortPauseMs);
-      if (m_stopped) {
-        FreeRecord(record);
-        return;
-      }
       FreeRecord(record);
-      if (IIOCPCallback* cb = Callback()) cb->OnAborted(s);
+      if (IIOCPCallback* cb = Callback()) m_aborts.Schedule(cb, s);
       continue;
     }
     if (m_stopped) {

@@ -9,6 +9,7 @@
 
 #include <ScopedWin.h>
 
+#include "DelayedAborts.h"
 #include "LinkCallbacks.h"
 #include "ThreadGroup.h"
 
@@ -28,8 +29,8 @@ class CIOCPServer {
   // Joins the socket to the port (the socket is its own completion key) and posts its first
   // read. Returns the last socket error (0 on success), which callers may ignore.
   int AddSocket(SOCKET s);
-  // Sets the stop flag and clears the callback; every worker ends. Waits for them (bounded),
-  // so that no callback runs once Stop has returned.
+  // Sets the stop flag and clears the callback; every worker ends, and aborts not reported yet
+  // are dropped. Waits for them (bounded), so that no callback runs once Stop has returned.
   void Stop();
 
   bool Stopped() const { return m_stopped != 0; }
@@ -61,4 +62,5 @@ class CIOCPServer {
   win::CriticalSection m_lock;          // guards m_callback and m_records
   IIOCPCallback* m_callback = nullptr;  // not owned
   std::set<ReceiveRecord*> m_records;   // reads in flight, owned by the server
+  CDelayedAborts m_aborts;              // aborted reads, reported after the pause
 };

@@ -138,14 +138,31 @@ void CLanFinder::DatagramLoop(SOCKET s) {
       m_peerAddress = from;
       // A 1-byte datagram leaves the second byte as the buffer held it.
       m_peerPort = phonelink::ReadLE16(buffer);
+      if (m_connects >= kMaxConnects) {
+        m_connectAgain = true;
+        continue;
+      }
+      ++m_connects;
     }
-    m_threads.Start(&CLanFinder::ConnectProc, this);
+    if (!m_threads.Start(&CLanFinder::ConnectProc, this)) {
+      win::ScopedLock hold(m_lock);
+      --m_connects;
+    }
   }
 }
 
 DWORD WINAPI CLanFinder::ConnectProc(void* arg) {
   CLanFinder* self = static_cast<CLanFinder*>(arg);
-  self->ConnectToPeer();
+  for (;;) {
+    self->ConnectToPeer();
+    win::ScopedLock hold(self->m_lock);
+    if (!self->m_connectAgain || !self->m_callback) {
+      self->m_connectAgain = false;
+      --self->m_connects;
+      break;
+    }
+    self->m_connectAgain = false;
+  }
   self->m_threads.Leave();
   return 0;
 }

@@ -22,6 +22,10 @@ class CLanFinder {
   // or memory, short otherwise so that a broken listener cannot spin a core.
   static const DWORD kAcceptBackoffMs = 100;
   static const DWORD kAcceptRetryMs = 1;
+  // Connects to announced peers that run at once. A datagram beyond that starts no thread of
+  // its own: the first connect to end takes the newest peer again, so a flood of datagrams
+  // cannot pile up threads while the newest announcement still gets its connect.
+  static constexpr int kMaxConnects = 4;
 
   CLanFinder();
   ~CLanFinder();
@@ -70,6 +74,8 @@ class CLanFinder {
   uint32_t m_netmask = 0xFFFFFFFFu;          // filled by the address query, not used further
   uint32_t m_peerAddress = 0;                // last phone heard from or accepted
   uint16_t m_peerPort = 0;                   // its announced control port
+  int m_connects = 0;                        // connect threads running
+  bool m_connectAgain = false;               // a datagram came while all of them ran
   IFoundCallback* m_callback = nullptr;      // not owned
   AddressQuery m_query;
   CThreadGroup m_threads;  // datagram, accept, announce and connect threads

@@ -6,6 +6,7 @@
 //   QUILLON_NETNS_PHONE  the agent's address; it takes commands on UDP 9900
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -141,6 +142,19 @@ bool PumpUntil(Pred pred, DWORD timeoutMs = 10000) {
   return true;
 }
 
+// Threads of this process now.
+int ThreadCount() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snap == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 t = {};
+  t.dwSize = sizeof(t);
+  int n = 0;
+  for (BOOL more = Thread32First(snap, &t); more; more = Thread32Next(snap, &t))
+    if (t.th32OwnerProcessID == GetCurrentProcessId()) ++n;
+  CloseHandle(snap);
+  return n;
+}
+
 }  // namespace
 
 TEST(DiscoveryNetns, PhoneAnnouncementConnectsAndOwnOrEmptyDatagramsStartNothing) {
@@ -178,6 +192,32 @@ TEST(DiscoveryNetns, PhoneAnnouncementConnectsAndOwnOrEmptyDatagramsStartNothing
     for (const Found& f : rec.found)
       EXPECT_EQ(f.address, EnvAddress("QUILLON_NETNS_PHONE")) << "the PC connected to itself";
   }
+  finder.Stop();
+}
+
+// Announcements naming a port whose connects hang: a few connects wait at a time, not one
+// thread per datagram; once they fail, the newest announcement is connected.
+TEST(DiscoveryNetns, AnnouncementFloodKeepsAFewConnectsAndTheNewestWins) {
+  REQUIRE_NAMESPACE();
+  StartWinsock();
+  const std::string pc = Dotted(EnvAddress("QUILLON_NETNS_PC"));
+  ASSERT_EQ(Agent("stall 16004"), "ok");
+  ASSERT_EQ(Agent("listen 16005"), "ok");
+  FoundRecorder rec;
+  CLanFinder finder;
+  finder.Start(&rec);
+  ASSERT_TRUE(finder.HasDatagramSocket());
+  Sleep(500);
+  const int before = ThreadCount();
+  ASSERT_EQ(LongAgent("flood " + pc + " 9755 " + Hex16(16004) + " 200"), "ok");
+  ASSERT_EQ(Agent("send " + pc + " 9755 " + Hex16(16005)), "ok");
+  Sleep(1000);
+  const int during = ThreadCount();
+  printf("threads: %d before the flood, %d while its connects hang\n", before, during);
+  EXPECT_LE(during - before, CLanFinder::kMaxConnects);
+  EXPECT_EQ(AgentNumber("conn 16005"), 0);  // behind the hanging ones
+  ASSERT_EQ(Agent("unstall 16004"), "ok");
+  EXPECT_TRUE(WaitFor([&] { return AgentNumber("conn 16005") == 1; }, 20000));
   finder.Stop();
 }
 

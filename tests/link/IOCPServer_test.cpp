@@ -131,6 +131,43 @@ TEST(IOCPServer, ResetIsAbortedAfterThePause) {
   closesocket(s);
 }
 
+// The pause belongs to the aborted socket alone: a live link read by the same single worker
+// is served at once, and aborts still waiting when the server stops are never reported.
+TEST(IOCPServer, ResetsWaitingForThePauseHoldNoWorker) {
+  Recorder rec;
+  CIOCPServer server;
+  ASSERT_TRUE(server.Start(&rec, 1));
+  SOCKET live, liveServer;
+  ASSERT_TRUE(MakePair(&live, &liveServer));
+  server.AddSocket(liveServer);
+  std::vector<SOCKET> broken;
+  for (int i = 0; i < 3; ++i) {
+    SOCKET c, s;
+    ASSERT_TRUE(MakePair(&c, &s));
+    server.AddSocket(s);
+    CloseWithReset(c);
+    broken.push_back(s);
+  }
+  Sleep(200);  // the resets have completed on the port
+  ASSERT_EQ(send(live, "ping", 4, 0), 4);
+  ASSERT_TRUE(WaitFor([&] { return rec.bytes == 4; }, 1500));
+  EXPECT_EQ(rec.aborted, 0);  // still within their pause
+  ASSERT_TRUE(WaitFor([&] { return rec.aborted == 3; }, 6000));
+
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  server.AddSocket(s);
+  CloseWithReset(c);
+  Sleep(200);
+  server.Stop();
+  Sleep(2500);
+  EXPECT_EQ(rec.aborted, 3);
+  for (SOCKET b : broken) closesocket(b);
+  closesocket(s);
+  closesocket(live);
+  closesocket(liveServer);
+}
+
 TEST(IOCPServer, LocalCloseUnderAReadKeepsTheWorkers) {
   // Wine reports error 676 here, Windows 995 or 64: all are "aborted", and the worker lives on.
   Recorder rec;

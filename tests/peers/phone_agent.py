@@ -12,6 +12,9 @@ Commands (answers in brackets):
   close PORT | reset PORT   ends PORT's newest connection (FIN or RST)           [ok|none]
   eof PORT               whether the PC closed PORT's newest connection          [1|0|none]
   send IP PORT HEX       one datagram from the phone's address                   [ok]
+  flood IP PORT HEX N    N such datagrams at once                               [ok]
+  stall PORT             a listener on PORT whose queue is full and never taken, so
+                         connects to it hang until "unstall PORT" closes it       [ok]
   announce PORT          the phone's announcement, broadcast to 255.255.255.255:9755  [ok]
   heard                  the PC's announcements heard so far                     [N PORT]
   cycles N               N connect/close cycles on the PC's TCP 15548            [done]
@@ -43,6 +46,7 @@ class Agent:
         self.heard = []
         self.stop = threading.Event()
         self.held = []
+        self.stalled = {}
 
     def discovery(self):
         s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -136,6 +140,25 @@ class Agent:
             u.bind((self.args.bind, 0))
             u.sendto(bytes.fromhex(words[3]) if len(words) > 3 else b"", (words[1], int(words[2])))
             u.close()
+            return "ok"
+        if cmd == "flood":
+            u = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+            u.bind((self.args.bind, 0))
+            for _ in range(int(words[4])):
+                u.sendto(bytes.fromhex(words[3]), (words[1], int(words[2])))
+                time.sleep(0.001)  # within the PC's receive buffer
+            u.close()
+            return "ok"
+        if cmd == "stall":
+            ls = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+            ls.bind((self.args.bind, int(words[1])))
+            ls.listen(0)
+            filler = socket.create_connection((self.args.bind, int(words[1])), timeout=3)
+            self.stalled[int(words[1])] = (ls, filler)  # the queue's one place is taken
+            return "ok"
+        if cmd == "unstall":
+            for sock in self.stalled.pop(int(words[1]), ()):
+                sock.close()
             return "ok"
         if cmd == "announce":
             self.announce(int(words[1]))

@@ -1,0 +1,73 @@
+#include "DelayedAborts.h"
+
+namespace {
+const DWORD kStopWaitMs = 5000;
+}
+
+CDelayedAborts::CDelayedAborts(DWORD pauseMs)
+    : m_pauseMs(pauseMs), m_wake(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+CDelayedAborts::~CDelayedAborts() { Stop(); }
+
+bool CDelayedAborts::Schedule(IIOCPCallback* callback, SOCKET s) {
+  win::ScopedLock hold(m_lock);
+  if (m_stopped || !m_wake) return false;
+  try {
+    m_due.push_back({GetTickCount64() + m_pauseMs, callback, s});
+  } catch (...) {
+    return false;
+  }
+  if (!m_running) {
+    if (!m_thread.Start(&CDelayedAborts::ReporterProc, this)) {
+      m_due.pop_back();
+      return false;
+    }
+    m_running = true;
+  }
+  SetEvent(m_wake.get());
+  return true;
+}
+
+void CDelayedAborts::Stop() {
+  {
+    win::ScopedLock hold(m_lock);
+    m_stopped = true;
+    m_due.clear();
+  }
+  if (m_wake) SetEvent(m_wake.get());
+  m_thread.WaitIdle(kStopWaitMs);
+}
+
+DWORD WINAPI CDelayedAborts::ReporterProc(void* arg) {
+  CDelayedAborts* self = static_cast<CDelayedAborts*>(arg);
+  self->Report();
+  self->m_thread.Leave();
+  return 0;
+}
+
+void CDelayedAborts::Report() {
+  for (;;) {
+    DWORD wait = INFINITE;
+    Due next{};
+    {
+      win::ScopedLock hold(m_lock);
+      if (m_stopped) return;
+      if (!m_due.empty()) {
+        ULONGLONG now = GetTickCount64();
+        if (m_due.front().at <= now) {
+          next = m_due.front();
+          m_due.pop_front();
+          wait = 0;
+        } else {
+          wait = (DWORD)(m_due.front().at - now);
+        }
+      }
+    }
+    if (wait != 0) {
+      WaitForSingleObject(m_wake.get(), wait);
+      continue;
+    }
+    // Stop may come in between: it waits for this report to end.
+    if (next.callback) next.callback->OnAborted(next.socket);
+  }
+}
