@@ -3,13 +3,15 @@
 #
 #   tools/run.sh                 in a private network namespace of its own, with a simulated
 #                                phone in a second one (tests/peers/phone_double.py): the phone
-#                                announces itself, links, asks for the sound and prints what it
-#                                received. Nothing leaves this machine. The sound is a 440 Hz
-#                                test tone (SHARE_CAPTURE_SOURCE; Wine has no loopback capture)
-#   tools/run.sh --usb           the simulated phone is plugged in by USB instead: Debian's adb
-#                                server and a device double (tests/peers/adb_device_double.py)
-#                                run beside Quillon; the phone app's ports are relayed to the
-#                                phone. Files dropped on the window land in build/demo-phone/
+#                                announces itself, links over Wi-Fi and plays the sound; some
+#                                seconds later it is plugged in by USB too (Debian's adb server
+#                                and a device double, tests/peers/adb_device_double.py, beside
+#                                Quillon; the app's ports relayed to the phone) and a sample file
+#                                is dropped on the window. Nothing leaves this machine. The sound
+#                                is a 440 Hz test tone (SHARE_CAPTURE_SOURCE; Wine has no
+#                                loopback capture). Files dropped on the window land in
+#                                build/demo-phone/
+#   tools/run.sh --usb           the simulated phone is plugged in by USB only
 #   tools/run.sh --lan           on this machine's real network, to reach a real phone
 #   tools/run.sh --screenshot F [--after S]
 #                                take a screenshot into F after S seconds (default 5), then end
@@ -99,34 +101,35 @@ else
     ip -n "$1" link set "$2" up
     ip -n "$1" route add default dev "$2"
   done
+  # The USB side, ready before the phone is plugged in: the adb server and the device double
+  # live beside Quillon; the device relays the app's control port to the phone's USB control
+  # port (the double tells a USB link by the port it arrives on) and the audio port as it is.
+  storage="$root/build/demo-phone"
+  mkdir -p "$storage"
+  ip netns exec "$ns" env HOME="$root/build" adb -L tcp:5037 nodaemon server </dev/null >/dev/null 2>&1 &
+  usb_pids="$!"
+  ip netns exec "$ns" python3 "$root/tests/peers/adb_device_double.py" --port 5601 \
+    --storage "$storage" --relay 15568=10.77.0.2:15569 --relay 14127=10.77.0.2:14127 \
+    --lifetime 3600 </dev/null >/dev/null 2>&1 &
+  usb_pids="$usb_pids $!"
   if [ "$usb" = 1 ]; then
-    # Plugged in by USB: the adb server and the device double live beside Quillon; the device
-    # relays the phone app's control and audio ports to the phone, which stays silent on the
-    # network (no announcements) and confirms the USB link.
-    storage="$root/build/demo-phone"
-    mkdir -p "$storage"
-    ip netns exec "$ns" env HOME="$root/build" adb -L tcp:5037 nodaemon server </dev/null >/dev/null 2>&1 &
-    usb_pids="$!"
-    ip netns exec "$ns" python3 "$root/tests/peers/adb_device_double.py" --port 5601 \
-      --storage "$storage" --relay 15568=10.77.0.2:15568 --relay 14127=10.77.0.2:14127 \
-      --lifetime 3600 </dev/null >/dev/null 2>&1 &
-    usb_pids="$usb_pids $!"
-    ip netns exec "$phone_ns" python3 "$root/tests/peers/phone_double.py" --bind 10.77.0.2 --usb \
-      --announce-count 0 --state-sync 3 --state-delay 2 --start-delay 1 --duration 40 </dev/null &
-    phone_pid=$!
-    # Plug the phone in once Quillon is up.
-    (sleep 6; ip netns exec "$ns" env HOME="$root/build" adb -P 5037 connect 127.0.0.1:5601 >/dev/null 2>&1) &
-    usb_pids="$usb_pids $!"
-    # Once linked, a sample file is dropped on the window as a file manager would (XDND), so
-    # that the demo shows a transfer by itself.
-    (sleep 14; demo_drop) &
-    usb_pids="$usb_pids $!"
+    # Silent on the network (no announcements): the link comes by USB only.
+    phone_args=(--announce-count 0 --start-delay 1) plug_at=6
     echo "demo: phone on USB; files dropped on the window land in $storage"
   else
-    # The phone presses play (state 3) once linked and reports the sound after 20 s.
-    ip netns exec "$phone_ns" python3 "$root/tests/peers/phone_double.py" --bind 10.77.0.2 \
-      --state-sync 3 --state-delay 2 --start-delay 3 --duration 25 </dev/null &
-    phone_pid=$!
+    # Linked over Wi-Fi first; the cable comes later.
+    phone_args=(--start-delay 3) plug_at=14
+    echo "demo: phone on Wi-Fi, plugged in by USB after $plug_at s; files dropped on the window land in $storage"
   fi
+  # The phone presses play (state 3) once linked and reports the sound when its run ends.
+  ip netns exec "$phone_ns" python3 "$root/tests/peers/phone_double.py" --bind 10.77.0.2 --usb-port 15569 \
+    --state-sync 3 --state-delay 2 --duration 60 "${phone_args[@]}" </dev/null &
+  phone_pid=$!
+  (sleep "$plug_at"; ip netns exec "$ns" env HOME="$root/build" adb -P 5037 connect 127.0.0.1:5601 >/dev/null 2>&1) &
+  usb_pids="$usb_pids $!"
+  # Once plugged in, a sample file is dropped on the window as a file manager would (XDND), so
+  # that the demo shows a transfer by itself.
+  (sleep $((plug_at + 8)); demo_drop) &
+  usb_pids="$usb_pids $!"
   run_program ip netns exec "$ns" env SHARE_CAPTURE_SOURCE="${SHARE_CAPTURE_SOURCE:-tone:440}"
 fi

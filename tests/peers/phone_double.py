@@ -3,8 +3,9 @@
 
 It announces its control port on UDP 9755 (2 bytes, little-endian), accepts the PC's control
 connection (or connects to the PC's port when it hears the PC's announcement, with --connect),
-checks the "pcid" handshake, answers 0x0110 when it plays the USB link (--usb), reads 0x0111 and
-0x0112, sends 0x0112 and 0x0101 when told, and listens for audio on port 14127 over TCP and UDP.
+checks the "pcid" handshake, answers 0x0110 when it plays the USB link (--usb, or on the links
+that reach its --usb-port), reads 0x0111 and 0x0112, sends 0x0112 and 0x0101 when told, and
+listens for audio on port 14127 over TCP and UDP.
 Audio blocks are a 2-byte little-endian length and an Opus packet; TCP streams are split on
 those lengths. The blocks are decoded with libopus (ctypes) and the report gives blocks, bytes,
 gaps, the decoded signal's dominant frequency and level. With --block-log every block's arrival
@@ -166,7 +167,7 @@ class Phone:
         except OSError as e:
             self.report["errors"].append(f"send: {e}")
 
-    def serve_control(self, c):
+    def serve_control(self, c, usb=False):
         c.settimeout(0.2)
         buf = b""
         deadline = time.monotonic() + 5
@@ -186,7 +187,7 @@ class Phone:
         self.report.setdefault("handshake_at", self.now())
         self.control = c
         self.log("handshake pcid")
-        if self.args.usb:
+        if self.args.usb or usb:
             self.send(USB_CONFIRMED)
         if self.args.state_sync is not None:
             time.sleep(self.args.state_delay)
@@ -230,10 +231,16 @@ class Phone:
             self.report["audio_blocks_at_leave"] = self.report["audio"]["blocks"]
         self.send(LEAVE)
 
-    def control_listener(self):
+    def usb_control_listener(self):
+        self.control_listener(self.args.usb_port, True)
+
+    def control_listener(self, port=None, usb=False):
+        """The app's control port. The real app tells a USB link by its peer, the adb forward on
+        its own loopback; the double, reached through a relay either way, is told by the port
+        (--usb-port)."""
         ls = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         ls.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        ls.bind((self.args.bind, self.args.control_port))
+        ls.bind((self.args.bind, port or self.args.control_port))
         ls.listen(4)
         ls.settimeout(0.2)
         while not self.stop.is_set():
@@ -242,7 +249,7 @@ class Phone:
             except socket.timeout:
                 continue
             self.log(f"control connection from {peer[0]}")
-            threading.Thread(target=self.serve_control, args=(c,), daemon=True).start()
+            threading.Thread(target=self.serve_control, args=(c, usb), daemon=True).start()
         ls.close()
 
     def discovery(self):
@@ -369,6 +376,8 @@ class Phone:
 
     def run(self):
         work = [self.udp_audio, self.tcp_audio, self.control_listener, self.discovery]
+        if self.args.usb_port:
+            work.append(self.usb_control_listener)
         if self.args.commands:
             work.append(self.commands)
         threads = [threading.Thread(target=f, daemon=True) for f in work]
@@ -414,6 +423,7 @@ def main():
     p.add_argument("--control-port", type=int, default=15568)
     p.add_argument("--connect", action="store_true", help="connect to the PC when it announces")
     p.add_argument("--usb", action="store_true", help="confirm the link with 0x0110")
+    p.add_argument("--usb-port", type=int, help="a second control port whose links confirm USB")
     p.add_argument("--state-sync", type=int, help="send 0x0112 with this value once linked")
     p.add_argument("--state-delay", type=float, default=1.0)
     p.add_argument("--leave-after-stop", type=float, help="send 0x0101 this long after 0x0112 2")
