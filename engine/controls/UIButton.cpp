@@ -10,6 +10,7 @@
 #include "AttrParse.h"
 #include "CallByName.h"
 #include "ControlPusher.h"
+#include "DpiScale.h"
 #include "DrawImageSpec.h"
 #include "Engine.h"
 #include "HostWnd.h"
@@ -77,7 +78,7 @@ int CUIButton::ParseAttributes(const XmlNode* element) {
       {"downtextcolor",
        [](CUIButton& b, const char* v) { b.m_downTextColor = CResourceManager::Instance().ParseColor(v); }},
       {"src", [](CUIButton& b, const char* v) { b.m_statusImage.src = ParseRectList(v); }},
-      {"dest", [](CUIButton& b, const char* v) { b.m_statusImage.dest = ParseRectList(v); }},
+      {"dest", [](CUIButton& b, const char* v) { b.m_statusImage.dest = Dpi().ToDevice(ParseRectList(v)); }},
       {"corner", [](CUIButton& b, const char* v) { b.m_statusImage.corner = ParseRectList(v); }},
       {"combineimage", [](CUIButton& b, const char* v) { b.m_statusImage.name = text::Utf8ToWide(v); }},
   };

@@ -6,6 +6,7 @@
 
 #include "AttrParse.h"
 #include "ControlDraw.h"
+#include "DpiScale.h"
 #include "HostWnd.h"
 #include "ResourceManager.h"
 #include "UIControlContainer.h"
@@ -66,7 +67,7 @@ int CUIControl::ParseAttributes(const XmlNode* element) {
     if (!std::strcmp(name, "id")) m_id = value;
     else if (!std::strcmp(name, "visible")) m_visible = ParseFlag(value);
     else if (!std::strcmp(name, "enable")) m_enabled = ParseFlag(value);
-    else if (!std::strcmp(name, "bordersize")) m_borderSize = std::atoi(value);
+    else if (!std::strcmp(name, "bordersize")) m_borderSize = Dpi().ToDevice(std::atoi(value));
     else if (!std::strcmp(name, "bkcolor")) m_bkColor = res.ParseColor(value);
     else if (!std::strcmp(name, "bordercolor")) m_borderColor = res.ParseColor(value);
     else if (!std::strcmp(name, "left")) left = std::atoi(value);
@@ -85,11 +86,13 @@ int CUIControl::ParseAttributes(const XmlNode* element) {
   }
   // Position attributes of an earlier parse (an included document's root) stay unless given
   // again: an "include" element's own "left" and "top" override only what it names.
+  // The document speaks in skin units, the declared rect in device pixels.
   auto has = [element](const char* n) { return element->first_attribute(n) != nullptr; };
-  int w = has("width") ? width : m_declared.right - m_declared.left;
-  int h = has("height") ? height : m_declared.bottom - m_declared.top;
-  if (has("left")) m_declared.left = left;
-  if (has("top")) m_declared.top = top;
+  const DpiScale& dpi = Dpi();
+  int w = has("width") ? dpi.ToDevice(width) : m_declared.right - m_declared.left;
+  int h = has("height") ? dpi.ToDevice(height) : m_declared.bottom - m_declared.top;
+  if (has("left")) m_declared.left = dpi.ToDevice(left);
+  if (has("top")) m_declared.top = dpi.ToDevice(top);
   if (w < 0) w = 0;
   if (h < 0) h = 0;
   m_declared.right = m_declared.left + w;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "AttrParse.h"
+#include "DpiScale.h"
 
 namespace ZOV {
 
@@ -27,9 +28,9 @@ int CUILinearLayout::ParseAttributes(const XmlNode* element) {
     } else if (!std::strcmp(name, "itemsize")) {
       int size[2];
       ParseNumberList(value, size, 2);
-      m_settings.itemSize = SIZE{size[0], size[1]};
+      m_settings.itemSize = SIZE{Dpi().ToDevice(size[0]), Dpi().ToDevice(size[1])};
     } else if (!std::strcmp(name, "childpadding")) {
-      m_settings.padding = std::atoi(value);
+      m_settings.padding = Dpi().ToDevice(std::atoi(value));
     } else if (!std::strcmp(name, "align")) {
       int align = std::atoi(value);
       m_settings.align = align < 0 ? 0 : (align > 2 ? 2 : align);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ControlDraw.h"
+#include "DpiScale.h"
 #include "ResourceManager.h"
 
 namespace ZOV {
@@ -43,7 +44,7 @@ int CUIList::ParseAttributes(const XmlNode* element) {
     const char* name = a->name();
     const char* value = a->value();
     if (!std::strcmp(name, "itemheight")) {
-      int h = std::atoi(value);
+      int h = Dpi().ToDevice(std::atoi(value));
       m_itemHeight = h < 0 ? 0 : h;  // rows upside down would hit-test and paint nowhere
     } else if (!std::strcmp(name, "itemhoverbkcolor")) {
       m_hoverColor = res.ParseColor(value);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "AttrParse.h"
+#include "DpiScale.h"
 #include "DrawImageSpec.h"
 #include "HostWnd.h"
 #include "TextConv.h"
@@ -26,6 +27,9 @@ enum FrameRow { kUpArrowRow = 0, kTrackRow = 1, kDownArrowRow = 2, kThumbRow = 3
 CUIScrollBar::CUIScrollBar() {
   m_type = kTypeScrollBar;
   m_image.name = L"scrollbar.png";
+  // The defaults are skin units too.
+  m_arrowSize = Dpi().ToDevice(m_arrowSize);
+  m_wheelFactor = Dpi().ToDevice(m_wheelFactor);
 }
 
 CUIScrollBar::CUIScrollBar(const CUIScrollBar& o)
@@ -51,7 +55,7 @@ int CUIScrollBar::ParseAttributes(const XmlNode* element) {
     else if (!std::strcmp(name, "src"))
       m_image.src = ParseRectList(value);
     else if (!std::strcmp(name, "dest"))
-      m_image.dest = ParseRectList(value);
+      m_image.dest = Dpi().ToDevice(ParseRectList(value));
     else if (!std::strcmp(name, "corner"))
       m_image.corner = ParseRectList(value);
   }

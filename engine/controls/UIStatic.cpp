@@ -5,6 +5,7 @@
 
 #include "AttrParse.h"
 #include "ControlDraw.h"
+#include "DpiScale.h"
 #include "DrawImageSpec.h"
 #include "ResourceManager.h"
 #include "StaticFormat.h"
@@ -46,9 +47,9 @@ int CUIStatic::ParseAttributes(const XmlNode* element) {
       {"textcolor", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textColor = Res().ParseColor(v); }},
       {"disabledtextcolor",
        [](CUIStatic& s, AlignValues&, const char* v) { s.m_disabledTextColor = Res().ParseColor(v); }},
-      {"textpadding", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textPadding = ParseRectList(v); }},
+      {"textpadding", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textPadding = Dpi().ToDevice(ParseRectList(v)); }},
       {"src", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.src = ParseRectList(v); }},
-      {"dest", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.dest = ParseRectList(v); }},
+      {"dest", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.dest = Dpi().ToDevice(ParseRectList(v)); }},
       {"corner", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.corner = ParseRectList(v); }},
       {"font", [](CUIStatic& s, AlignValues&, const char* v) { s.m_font = Res().GetFont(v); }},
       {"bkimage", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.name = text::Utf8ToWide(v); }},

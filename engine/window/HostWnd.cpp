@@ -8,6 +8,7 @@
 
 #include "AttrParse.h"
 #include "CallByName.h"
+#include "DpiScale.h"
 #include "Engine.h"
 #include "TextConv.h"
 #include "UIBuilder.h"
@@ -19,13 +20,14 @@ const wchar_t kHostWindowClass[] = L"ZOV_WINDOWCLASS";
 namespace {
 const wchar_t kEndModalProp[] = L"END_MODAL_NOTIFY";
 const wchar_t kModalRetProp[] = L"MODAL_RET";
-const int kBorder = 6;
+const int kBorderUnits = 6;  // the sizing border, in skin units
 
 }  // namespace
 
 int ResizeBorderHitTest(POINT p, int w, int h) {
-  bool left = p.x <= kBorder, right = p.x >= w - kBorder;
-  bool top = p.y <= kBorder, bottom = p.y >= h - kBorder;
+  const int border = Dpi().ToDevice(kBorderUnits);
+  bool left = p.x <= border, right = p.x >= w - border;
+  bool top = p.y <= border, bottom = p.y >= h - border;
   if (left && top) return HTTOPLEFT;
   if (right && top) return HTTOPRIGHT;
   if (left && bottom) return HTBOTTOMLEFT;
@@ -80,23 +82,21 @@ void CHostWnd::ParseXml(const XmlNode* e) {
   if (const char* v = Attr(e, "layered")) m_layered = ParseFlag(v);
   if (const char* v = Attr(e, "toolwindow")) m_toolWindow = ParseFlag(v);
   if (const char* v = Attr(e, "enabledrop")) m_dropAccepted = ParseFlag(v);
+  // Geometry in skin units, kept in device pixels.
+  const DpiScale& dpi = Dpi();
   int left = std::atoi(AttrOr(e, "left", "0")), top = std::atoi(AttrOr(e, "top", "0"));
   int width = std::atoi(AttrOr(e, "width", "0")), height = std::atoi(AttrOr(e, "height", "0"));
-  m_windowRect = {left, top, left + width, top + height};
+  m_windowRect = dpi.ToDevice(RECT{left, top, left + width, top + height});
   int pair[2];
   if (const char* v = Attr(e, "mininfo")) {
     ParseNumberList(v, pair, 2);
-    m_minTrack = {pair[0], pair[1]};
+    m_minTrack = {dpi.ToDevice(pair[0]), dpi.ToDevice(pair[1])};
   }
   if (const char* v = Attr(e, "maxinfo")) {
     ParseNumberList(v, pair, 2);
-    m_maxTrack = {pair[0], pair[1]};
+    m_maxTrack = {dpi.ToDevice(pair[0]), dpi.ToDevice(pair[1])};
   }
-  if (const char* v = Attr(e, "caption")) {
-    int c[4];
-    ParseNumberList(v, c, 4);
-    m_caption = {c[0], c[1], c[2], c[3]};
-  }
+  if (const char* v = Attr(e, "caption")) m_caption = dpi.ToDevice(ParseRectList(v));
   if (const char* v = Attr(e, "windowtext")) m_text = text::Utf8ToWide(v);
   if (m_resize) {
     MapMessage(WM_SETCURSOR, &CHostWnd::OnSetCursor);
@@ -240,7 +240,10 @@ LRESULT CHostWnd::OnDestroy(UINT, WPARAM, LPARAM, bool&) {
 LRESULT CHostWnd::OnSize(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {
   if (m_root) m_root->LayoutInParent();
   handled = true;
-  if (!m_onSize.empty()) handled = CallScriptEvent(m_onSize, wParam, lParam);
+  // The script reads the client size in skin units, as it wrote the window's.
+  const DpiScale& dpi = Dpi();
+  LPARAM units = MAKELPARAM(dpi.ToUnits(LOWORD(lParam)), dpi.ToUnits(HIWORD(lParam)));
+  if (!m_onSize.empty()) handled = CallScriptEvent(m_onSize, wParam, units);
   return 0;
 }
 

@@ -123,7 +123,7 @@ class CHostWnd {
   std::map<UINT, Handler> m_messageMap;
 };
 
-// The hit code of a client point for a window of size w x h with a 6-pixel sizing border;
+// The hit code of a client point for a window of size w x h with a sizing border of 6 skin units;
 // HTCLIENT when the point is inside the border.
 int ResizeBorderHitTest(POINT client, int w, int h);
 
