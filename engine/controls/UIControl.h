@@ -102,6 +102,16 @@ class CUIControl : public std::enable_shared_from_this<CUIControl> {
   COLORREF GetBkColor() const { return m_bkColor; }
   void SetBkColor(COLORREF color) { m_bkColor = color; }
 
+  // ---- the geometry operations as scripts call them: in skin units (see DpiScale) ----
+  RECT ScriptGetPos() const;
+  void ScriptSetPos(const RECT& rect);
+  void ScriptSetLeft(int x);
+  void ScriptSetTop(int y);
+  void ScriptSetWidth(int w);
+  void ScriptSetHeight(int h);
+  int ScriptGetBorderSize() const;
+  void ScriptSetBorderSize(int size);
+
   const RECT& GetRect() const { return m_rect; }
   const RECT& GetDeclaredRect() const { return m_declared; }
   const PercentRecord* GetPercent() const { return m_percent.get(); }

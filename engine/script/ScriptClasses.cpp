@@ -91,12 +91,13 @@ void RegisterControl(lua_State* L) {
   class_def<CUIControl>(L, "SetVisible", &CUIControl::SetVisible);
   class_def<CUIControl>(L, "SetEnable", &CUIControl::SetEnable);
   class_def<CUIControl>(L, "SetFocus", &CUIControl::SetFocus);
-  class_def<CUIControl>(L, "GetPos", &CUIControl::GetPos);
-  class_def<CUIControl>(L, "SetPos", &CUIControl::SetPos);
-  class_def<CUIControl>(L, "SetLeft", &CUIControl::SetLeft);
-  class_def<CUIControl>(L, "SetTop", &CUIControl::SetTop);
-  class_def<CUIControl>(L, "SetWidth", &CUIControl::SetWidth);
-  class_def<CUIControl>(L, "SetHeight", &CUIControl::SetHeight);
+  // Geometry reaches scripts in skin units.
+  class_def<CUIControl>(L, "GetPos", &CUIControl::ScriptGetPos);
+  class_def<CUIControl>(L, "SetPos", &CUIControl::ScriptSetPos);
+  class_def<CUIControl>(L, "SetLeft", &CUIControl::ScriptSetLeft);
+  class_def<CUIControl>(L, "SetTop", &CUIControl::ScriptSetTop);
+  class_def<CUIControl>(L, "SetWidth", &CUIControl::ScriptSetWidth);
+  class_def<CUIControl>(L, "SetHeight", &CUIControl::ScriptSetHeight);
   class_def<CUIControl>(L, "GetHostWnd", &CUIControl::GetHostWnd);
   class_def<CUIControl>(L, "SetHostWnd", &CUIControl::SetHostWnd);
   class_def<CUIControl>(L, "GetParent", &CUIControl::GetParentControl);
@@ -105,8 +106,8 @@ void RegisterControl(lua_State* L) {
   class_def<CUIControl>(L, "SetTag", &CUIControl::SetTag);
   class_def<CUIControl>(L, "GetBorderColor", &CUIControl::GetBorderColor);
   class_def<CUIControl>(L, "SetBorderColor", &CUIControl::SetBorderColor);
-  class_def<CUIControl>(L, "GetBorderSize", &CUIControl::GetBorderSize);
-  class_def<CUIControl>(L, "SetBorderSize", &CUIControl::SetBorderSize);
+  class_def<CUIControl>(L, "GetBorderSize", &CUIControl::ScriptGetBorderSize);
+  class_def<CUIControl>(L, "SetBorderSize", &CUIControl::ScriptSetBorderSize);
 
   class_add<CUIControlContainer>(L, "LuaControlContainer");
   class_inh<CUIControlContainer, CUIControl>(L);
