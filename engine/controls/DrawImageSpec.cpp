@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "DpiScale.h"
 #include "Engine.h"
 #include "Image.h"
 #include "ImageSpecGeometry.h"
@@ -30,15 +31,39 @@ class ImageDcHold {
   HDC m_dc;
 };
 
+// The spec with its picture geometry (src, corner) in the pixels of the cached picture, which
+// is cached at the screen's scale. Corner settings that select a slicing mode by matching the
+// destination's height or width in skin units keep matching it in device pixels, whatever
+// the rounding of each edge.
+ImageSpec ScaledSpec(const ImageSpec& spec, const RECT& control) {
+  const DpiScale& dpi = Dpi();
+  ImageSpec scaled = spec;
+  scaled.src = dpi.ToDevice(spec.src);
+  scaled.corner = dpi.ToDevice(spec.corner);
+  RECT d = ImageDestRect(control, spec.dest);
+  const RECT& c = spec.corner;
+  if ((long long)c.bottom - c.top == dpi.ToUnits(d.bottom - d.top))
+    scaled.corner.bottom = scaled.corner.top + (d.bottom - d.top);
+  else if ((long long)c.right - c.left == dpi.ToUnits(d.right - d.left))
+    scaled.corner.right = scaled.corner.left + (d.right - d.left);
+  return scaled;
+}
+
 }  // namespace
 
-void DrawImageSpec(HDC hdc, const RECT& rect, const ImageSpec& spec, int rotation) {
-  if (!hdc || spec.name.empty()) return;
-  std::shared_ptr<CImage> image = CResourceManager::Instance().LoadImage(text::WideToUtf8(spec.name).c_str());
+void DrawImageSpec(HDC hdc, const RECT& rect, const ImageSpec& unscaled, int rotation) {
+  if (!hdc || unscaled.name.empty()) return;
+  std::shared_ptr<CImage> image = CResourceManager::Instance().LoadImage(text::WideToUtf8(unscaled.name).c_str());
   if (!image || image->IsNull()) return;
+  bool identity = Dpi().IsIdentity();
+  ImageSpec scaled;
+  if (!identity) scaled = ScaledSpec(unscaled, rect);
+  const ImageSpec& spec = identity ? unscaled : scaled;
   ImagePlan plan = PlanImage(spec, rect, image->GetWidth(), image->GetHeight(), rotation);
   if (plan.layout == ImageLayout::kRotated) {
-    std::wstring path = CEngine::Instance().SkinLoader().PackagePath() + L"\\" + spec.name;
+    // The package's file is the unscaled picture: away from 96 DPI the cached one is drawn.
+    std::wstring path =
+        identity ? CEngine::Instance().SkinLoader().PackagePath() + L"\\" + spec.name : std::wstring();
     DrawRotatedImage(hdc, path, image.get(), plan.dest, plan.src, rotation);
     return;
   }

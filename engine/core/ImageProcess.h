@@ -12,4 +12,9 @@ void PremultiplyAlpha(CImage& image);
 // transparent, every other pixel opaque. Returns false (image unchanged) on failure.
 bool WhiteToTransparent(CImage& image);
 
+// Replaces the image by a 32-bit copy of width x height, resampled bilinearly (premultiplied
+// pixels blend without dark fringes). Depths other than 32 are made opaque 32-bit first.
+// Returns false (image unchanged) on failure.
+bool ScaleSmoothly(CImage& image, int width, int height);
+
 }  // namespace ZOV

@@ -7,6 +7,7 @@
 #include "AttrParse.h"
 #include "ColorParse.h"
 #include "DoBuffer.h"
+#include "DpiScale.h"
 #include "Engine.h"
 #include "ImageProcess.h"
 #include "SkinLoader.h"
@@ -49,7 +50,8 @@ void CResourceManager::RunScriptFile(const char* file, lua_State* L) {
 void CResourceManager::AddFont(const XmlNode* element) {
   std::wstring id = Wide(AttrOr(element, "id", ""));
   if (m_fonts.count(id)) return;  // the first definition of an id stays
-  int size = (int)std::strtol(AttrOr(element, "size", "0"), nullptr, 10);
+  // A height in skin units, made at the screen's scale: the text stays native and crisp.
+  int size = Dpi().ToDevice((int)std::strtol(AttrOr(element, "size", "0"), nullptr, 10));
   HFONT font = ::CreateFontW(-size, 0, 0, 0, ParseFlag(Attr(element, "bold")) ? FW_BOLD : FW_NORMAL,
                              ParseFlag(Attr(element, "italic")), ParseFlag(Attr(element, "underline")), FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -90,13 +92,26 @@ std::shared_ptr<CImage> CResourceManager::LoadImage(const char* name) {
   if (it != m_images.end()) return it->second;
   if (!m_skin || key.empty()) return nullptr;
   auto image = std::make_shared<CImage>();
-  if (m_skin->LoadSkinImage(key, *image) != 0 || image->IsNull()) return nullptr;
-  if (image->GetBPP() == 32)
-    PremultiplyAlpha(*image);
-  else if (image->GetBPP() == 24)
-    WhiteToTransparent(*image);
+  // Cached at the screen's scale: the picture drawn for it when the skin has one, else the
+  // skin's own picture scaled smoothly.
+  const DpiScale& dpi = Dpi();
+  bool drawnForScale = !dpi.IsIdentity() && LoadPicture(dpi.PictureNameFor(key), *image);
+  if (!drawnForScale) {
+    if (!LoadPicture(key, *image)) return nullptr;
+    if (!dpi.IsIdentity())
+      ScaleSmoothly(*image, dpi.ToDevice(image->GetWidth()), dpi.ToDevice(image->GetHeight()));
+  }
   m_images.emplace(key, image);
   return image;
+}
+
+bool CResourceManager::LoadPicture(const std::wstring& name, CImage& image) {
+  if (m_skin->LoadSkinImage(name, image) != 0 || image.IsNull()) return false;
+  if (image.GetBPP() == 32)
+    PremultiplyAlpha(image);
+  else if (image.GetBPP() == 24)
+    WhiteToTransparent(image);
+  return true;
 }
 
 }  // namespace ZOV

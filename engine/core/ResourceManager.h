@@ -43,10 +43,15 @@ class CResourceManager {
   // The cached image, or null.
   std::shared_ptr<CImage> GetImage(const char* name) const;
   // The cached image, or decoded, converted and cached now; null when the package has no
-  // such picture (nothing is cached then, so the next call tries again).
+  // such picture (nothing is cached then, so the next call tries again). Images are cached
+  // at the screen's scale (see DpiScale::PictureNameFor): geometry that skins give in picture
+  // pixels (src, corner) is scaled by the same factor when drawn.
   std::shared_ptr<CImage> LoadImage(const char* name);
 
  private:
+  // Decodes one file of the package and converts it for the cache; false when it is missing.
+  bool LoadPicture(const std::wstring& name, CImage& image);
+
   CSkinLoader* m_skin;
   std::map<std::wstring, win::AutoGdiObj> m_fonts;
   std::map<std::wstring, COLORREF> m_colors;
