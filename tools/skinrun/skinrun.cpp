@@ -85,6 +85,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("usage: skinrun <skin folder or .zip file>\n", stderr);
     return 64;
   }
+  // As Quillon.exe (its manifest): the engine scales skins to the screen's DPI itself.
+  ::SetProcessDPIAware();
   InitZOV();
   lua_State* L = GetLuaState();
   if (!L) {
