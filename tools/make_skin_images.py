@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Draws the default skin's pictures into a folder (straight-alpha PNG strips, frames side by
 side in the order the controls pick them: normal, hover, pressed, disabled; a check box's
-checked frames first).  usage: make_skin_images.py <out folder>"""
+checked frames first), each at 1x ("images/play.png") and for 150 % screens at 1.5x
+("images/play@1.5x.png", which the engine prefers at 144 DPI).
+usage: make_skin_images.py <out folder>"""
 import os
 import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from make_icon import render  # noqa: E402
-from skin_art import box, circle, ring, segment, triangle, write_png, write_strip  # noqa: E402
+from skin_art import box, circle, ring, scaled, segment, triangle, write_png, write_strip  # noqa: E402
 
 ACCENT = (255, 160, 40)
 ACCENT_HOVER = (255, 184, 80)
@@ -81,28 +83,42 @@ def bmp24(path, w, h, pixel):
         f.write(header + info + rows)
 
 
-def panel_pixel(w, h):
-    """A dashed frame for the drop area on white (white becomes transparent)."""
+def panel_pixel(w, h, scale=1):
+    """A dashed frame for the drop area on white (white becomes transparent); w and h in
+    pixels, the frame's width and dashes in units."""
+    edge_width, dash = 2 * scale, 8 * scale
+
     def pixel(x, y):
-        edge = x < 2 or y < 2 or x >= w - 2 or y >= h - 2
-        if edge and ((x + y) // 8) % 2 == 0:
+        edge = x < edge_width or y < edge_width or x >= w - edge_width or y >= h - edge_width
+        if edge and int((x + y) // dash) % 2 == 0:
             return (120, 200, 255)
         return (255, 255, 255)
     return pixel
 
 
+SCALES = ((1, ""), (1.5, "@1.5x"))
+
+
+def draw(images, scale, suffix):
+    path = lambda name, ext: os.path.join(images, name + suffix + ext)
+    for name, size in (("phone", 128), ("phone64", 64)):
+        px = scaled(size, scale)
+        write_png(path(name, ".png"), px, px, render(px))
+    pw, ph = scaled(340, scale), scaled(64, scale)
+    bmp24(path("panel", ".bmp"), pw, ph, panel_pixel(pw, ph, scale))
+    write_strip(path("play", ".png"), 96, 96, play_frames(), scale)
+    write_strip(path("menu", ".png"), 24, 24, icon_frames(24, menu_glyph(24)), scale)
+    write_strip(path("minimize", ".png"), 24, 24, icon_frames(24, minimize_glyph(24)), scale)
+    write_strip(path("close", ".png"), 24, 24, icon_frames(24, close_glyph(24), DANGER), scale)
+    write_strip(path("remove", ".png"), 18, 18, icon_frames(18, close_glyph(18), DANGER), scale)
+    write_strip(path("tab", ".png"), 110, 30, tab_frames(110, 30), scale)
+
+
 def main(out):
     images = os.path.join(out, "images")
     os.makedirs(images, exist_ok=True)
-    write_png(os.path.join(images, "phone.png"), 128, 128, render(128))
-    write_png(os.path.join(images, "phone64.png"), 64, 64, render(64))
-    bmp24(os.path.join(images, "panel.bmp"), 340, 64, panel_pixel(340, 64))
-    write_strip(os.path.join(images, "play.png"), 96, 96, play_frames())
-    write_strip(os.path.join(images, "menu.png"), 24, 24, icon_frames(24, menu_glyph(24)))
-    write_strip(os.path.join(images, "minimize.png"), 24, 24, icon_frames(24, minimize_glyph(24)))
-    write_strip(os.path.join(images, "close.png"), 24, 24, icon_frames(24, close_glyph(24), DANGER))
-    write_strip(os.path.join(images, "remove.png"), 18, 18, icon_frames(18, close_glyph(18), DANGER))
-    write_strip(os.path.join(images, "tab.png"), 110, 30, tab_frames(110, 30))
+    for scale, suffix in SCALES:
+        draw(images, scale, suffix)
 
 
 if __name__ == "__main__":

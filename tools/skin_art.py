@@ -1,12 +1,15 @@
 """Shapes for the skin's pictures: anti-aliased coverage of simple figures, layered into
-straight-alpha pixels and written as PNG strips (frames side by side)."""
+straight-alpha pixels and written as PNG strips (frames side by side).  Shapes are given in
+skin units; a scale above 1 draws them with more pixels per unit (a picture for a screen at
+more than 96 DPI), sampled afresh rather than resampled."""
 import math
 import struct
 import zlib
 
 
-def coverage(w, h, fn, samples=4):
-    """Per-pixel coverage in [0, 1] of fn(x, y) -> bool, x and y in pixels."""
+def coverage(w, h, fn, samples=4, scale=1):
+    """Per-pixel coverage in [0, 1] of fn(x, y) -> bool over w x h pixels, x and y in units
+    of scale pixels."""
     img = []
     for py in range(h):
         row = []
@@ -14,7 +17,7 @@ def coverage(w, h, fn, samples=4):
             hit = 0
             for sy in range(samples):
                 for sx in range(samples):
-                    hit += fn(px + (sx + 0.5) / samples, py + (sy + 0.5) / samples)
+                    hit += fn((px + (sx + 0.5) / samples) / scale, (py + (sy + 0.5) / samples) / scale)
             row.append(hit / (samples * samples))
         img.append(row)
     return img
@@ -56,11 +59,16 @@ def segment(ax, ay, bx, by, width):
     return inside
 
 
-def paint(w, h, layers):
-    """layers: (rgb, shape) from bottom to top; returns rows of (r, g, b, a)."""
+def scaled(size, scale):
+    """A size in units as whole pixels at scale."""
+    return int(round(size * scale))
+
+
+def paint(w, h, layers, scale=1):
+    """layers: (rgb, shape) from bottom to top, over w x h pixels; returns rows of (r, g, b, a)."""
     pixels = [[(0, 0, 0, 0.0)] * w for _ in range(h)]
     for colour, shape in layers:
-        cov = coverage(w, h, shape)
+        cov = coverage(w, h, shape, scale=scale)
         for y in range(h):
             for x in range(w):
                 a = cov[y][x]
@@ -87,8 +95,10 @@ def write_png(path, w, h, pixels):
         f.write(data)
 
 
-def write_strip(path, w, h, frames):
-    """frames: one layer list per frame, each w by h; written side by side."""
-    painted = [paint(w, h, layers) for layers in frames]
-    rows = [sum((p[y] for p in painted), []) for y in range(h)]
-    write_png(path, w * len(frames), h, rows)
+def write_strip(path, w, h, frames, scale=1):
+    """frames: one layer list per frame, each w by h units; written side by side, each frame
+    w * scale by h * scale pixels (rounded), so that frames stay an equal division."""
+    pw, ph = scaled(w, scale), scaled(h, scale)
+    painted = [paint(pw, ph, layers, scale) for layers in frames]
+    rows = [sum((p[y] for p in painted), []) for y in range(ph)]
+    write_png(path, pw * len(frames), ph, rows)
