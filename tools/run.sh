@@ -15,20 +15,23 @@
 #   tools/run.sh --lan           on this machine's real network, to reach a real phone
 #   tools/run.sh --screenshot F [--after S]
 #                                take a screenshot into F after S seconds (default 5), then end
+#   tools/run.sh --dpi N         on a screen of N pixels per inch (144 is 150 % scaling), in a
+#                                prefix of its own; a virtual display is then 1920 x 1200
 #
 # It runs the 32-bit release (build/dist) where this machine runs 32-bit code, else the 64-bit
 # build (build/dist-x64); QUILLON_ARCH=win32|x64 forces one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-lan=0 usb=0 shot="" after=5
+lan=0 usb=0 shot="" after=5 dpi=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --lan) lan=1 ;;
     --usb) usb=1 ;;
     --screenshot) shot=$(realpath -m "$2"); shift ;;
     --after) after=$2; shift ;;
-    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+    --dpi) dpi=$2; shift ;;
+    -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 64 ;;
   esac
   shift
@@ -40,11 +43,18 @@ quillon_check_runnable
 "$root/tools/build.sh" "$QUILLON_ARCH" dist
 source "$root/tools/wine-env.sh"
 source "$root/tools/xvfb.sh"
+# A scaled window needs a larger screen, as such a user has.
+[ -n "$dpi" ] && export QUILLON_XVFB_SCREEN=${QUILLON_XVFB_SCREEN:-1920x1200x24}
 xvfb_start
 
 # A prefix of its own: its wineserver must live in the namespace the program runs in.
-prefix="$root/build/wine-run-$QUILLON_ARCH"
-wine_prefix_current "$prefix" || wine_prefix_copy "$prefix"
+if [ -n "$dpi" ]; then
+  prefix="$root/build/wine-run-$QUILLON_ARCH-dpi$dpi"
+  wine_prefix_dpi "$prefix" "$dpi"
+else
+  prefix="$root/build/wine-run-$QUILLON_ARCH"
+  wine_prefix_current "$prefix" || wine_prefix_copy "$prefix"
+fi
 export WINEPREFIX=$prefix
 
 ns="" phone_ns="" phone_pid="" usb_pids=""
@@ -70,7 +80,10 @@ demo_drop() {
   [ -n "$wid" ] || return 0
   geometry=$(xdotool getwindowgeometry --shell "$wid") || return 0
   x=$(sed -n 's/^X=//p' <<<"$geometry") y=$(sed -n 's/^Y=//p' <<<"$geometry")
-  /usr/bin/python3 "$root/tools/xdnd_drop.py" $((x + 190)) $((y + 338)) "$files/Holiday video.mp4" || true
+  # The drop area's middle, (190, 338) in skin units, in pixels at the screen's scale.
+  local scale=${dpi:-96}
+  /usr/bin/python3 "$root/tools/xdnd_drop.py" $((x + 190 * scale / 96)) $((y + 338 * scale / 96)) \
+    "$files/Holiday video.mp4" || true
 }
 
 run_program() {

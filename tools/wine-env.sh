@@ -51,6 +51,20 @@ wine_prefix_copy() { # wine_prefix_copy <to>: a copy of the main prefix
   cp -a "$_quillon_main_prefix" "$1"
 }
 
+# wine_prefix_dpi <prefix> <dpi>: makes <prefix> (unless it is current and has that DPI) a copy
+# of the main prefix whose screen has <dpi> pixels per inch, as a user's display scaling sets
+# it (144 is 150 %). Wine reads LogPixels under HKCU\Control Panel\Desktop. The main prefix,
+# which the tests share, stays at 96.
+wine_prefix_dpi() {
+  local prefix=$1 dpi=$2
+  wine_prefix_current "$prefix" && [ "$(cat "$prefix/.quillon-dpi" 2>/dev/null)" = "$dpi" ] && return 0
+  wine_prefix_copy "$prefix"
+  WINEPREFIX=$prefix wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    </dev/null >/dev/null 2>&1
+  WINEPREFIX=$prefix wineserver -w
+  echo "$dpi" > "$prefix/.quillon-dpi"
+}
+
 # Starts the wineserver and Wine's helper processes with their output detached, so that the
 # programs run next do not hand their output pipes to long-lived Wine processes.
 wine_start() {

@@ -1,10 +1,11 @@
 # Sourced: xvfb_start gives the shell a virtual X display (when it has none), xvfb_stop ends it.
+# QUILLON_XVFB_SCREEN sets the screen (default 1280x800x24).
 xvfb_start() {
   [ -n "${DISPLAY:-}" ] && return 0
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${QUILLON_XVFB_SCREEN:-1280x800x24}" -nolisten tcp </dev/null >/dev/null 2>&1 &
     _quillon_xvfb_pid=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
