@@ -53,7 +53,8 @@ ImageSpec ScaledSpec(const ImageSpec& spec, const RECT& control) {
 
 void DrawImageSpec(HDC hdc, const RECT& rect, const ImageSpec& unscaled, int rotation) {
   if (!hdc || unscaled.name.empty()) return;
-  std::shared_ptr<CImage> image = CResourceManager::Instance().LoadImage(text::WideToUtf8(unscaled.name).c_str());
+  std::shared_ptr<CImage> image =
+      CResourceManager::Instance().LoadImage(text::WideToUtf8(unscaled.name).c_str());
   if (!image || image->IsNull()) return;
   bool identity = Dpi().IsIdentity();
   ImageSpec scaled;

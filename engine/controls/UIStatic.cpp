@@ -28,6 +28,9 @@ int AlignNumber(const char* value) {
 
 CResourceManager& Res() { return CResourceManager::Instance(); }
 
+// A rect of control geometry, given in skin units.
+RECT DeviceRect(const char* value) { return Dpi().ToDevice(ParseRectList(value)); }
+
 // One row of the attribute table: the name, and how its value lands in the control.
 struct StaticAttribute {
   const char* name;
@@ -47,9 +50,9 @@ int CUIStatic::ParseAttributes(const XmlNode* element) {
       {"textcolor", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textColor = Res().ParseColor(v); }},
       {"disabledtextcolor",
        [](CUIStatic& s, AlignValues&, const char* v) { s.m_disabledTextColor = Res().ParseColor(v); }},
-      {"textpadding", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textPadding = Dpi().ToDevice(ParseRectList(v)); }},
+      {"textpadding", [](CUIStatic& s, AlignValues&, const char* v) { s.m_textPadding = DeviceRect(v); }},
       {"src", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.src = ParseRectList(v); }},
-      {"dest", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.dest = Dpi().ToDevice(ParseRectList(v)); }},
+      {"dest", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.dest = DeviceRect(v); }},
       {"corner", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.corner = ParseRectList(v); }},
       {"font", [](CUIStatic& s, AlignValues&, const char* v) { s.m_font = Res().GetFont(v); }},
       {"bkimage", [](CUIStatic& s, AlignValues&, const char* v) { s.m_bkImage.name = text::Utf8ToWide(v); }},
