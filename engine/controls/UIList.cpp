@@ -87,8 +87,10 @@ void CUIList::UpdateScrollBar() {
     m_scrollBar->SetListener(this);
     m_scrollBar->SetParent(this);
   }
-  // 8 pixels wide, 1 pixel inside the right edge.
-  m_scrollBar->SetRect(RECT{rect.right - 9, rect.top, rect.right - 1, rect.bottom});
+  // 8 units wide, 1 unit inside the right edge.
+  const DpiScale& dpi = Dpi();
+  m_scrollBar->SetRect(
+      RECT{rect.right - dpi.ToDevice(9), rect.top, rect.right - dpi.ToDevice(1), rect.bottom});
   m_scrollBar->SetRange(height, (int)content);
 }
 
