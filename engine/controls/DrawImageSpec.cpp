@@ -42,9 +42,14 @@ ImageSpec ScaledSpec(const ImageSpec& spec, const RECT& control) {
   scaled.corner = dpi.ToDevice(spec.corner);
   RECT d = ImageDestRect(control, spec.dest);
   const RECT& c = spec.corner;
-  if ((long long)c.bottom - c.top == dpi.ToUnits(d.bottom - d.top))
+  // Only spans and places a screen can have; hostile ones are left to PlanImage's own checks.
+  const long long kScreen = 1 << 20;
+  auto matches = [&dpi, kScreen](long long corner, long long dest, long long from) {
+    return dest > 0 && dest < kScreen && from < kScreen && corner == dpi.ToUnits((int)dest);
+  };
+  if (matches((long long)c.bottom - c.top, (long long)d.bottom - d.top, scaled.corner.top))
     scaled.corner.bottom = scaled.corner.top + (d.bottom - d.top);
-  else if ((long long)c.right - c.left == dpi.ToUnits(d.right - d.left))
+  else if (matches((long long)c.right - c.left, (long long)d.right - d.left, scaled.corner.left))
     scaled.corner.right = scaled.corner.left + (d.right - d.left);
   return scaled;
 }

@@ -1,11 +1,20 @@
 // DpiScale: the screen's DPI and the unit conversions.
 #include "DpiScale.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "ScopedWin.h"
 
 namespace ZOV {
 
 namespace {
+
+int Scale(int value, int num, int den) {
+  long long product = (long long)value * num;
+  long long q = (product >= 0 ? product + den / 2 : product - den / 2) / den;
+  return (int)std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, q));
+}
 
 int ScreenDpi() {
   win::ScopedGetDC screen(nullptr);
@@ -19,6 +28,9 @@ const DpiScale& DpiScale::Instance() {
   return scale;
 }
 
+int DpiScale::ToDevice(int units) const { return Scale(units, m_dpi, kSkinDpi); }
+int DpiScale::ToUnits(int pixels) const { return Scale(pixels, kSkinDpi, m_dpi); }
+
 RECT DpiScale::ToDevice(const RECT& r) const {
   return RECT{ToDevice(r.left), ToDevice(r.top), ToDevice(r.right), ToDevice(r.bottom)};
 }
@@ -30,7 +42,7 @@ RECT DpiScale::ToUnits(const RECT& r) const {
 std::wstring DpiScale::PictureSuffix() const {
   if (IsIdentity()) return std::wstring();
   // The factor with at most two decimals and no trailing zeros: 1.25, 1.5, 2.
-  int hundredths = ::MulDiv(m_dpi, 100, kSkinDpi);
+  int hundredths = Scale(m_dpi, 100, kSkinDpi);
   std::wstring text = std::to_wstring(hundredths / 100);
   int fraction = hundredths % 100;
   if (fraction) {

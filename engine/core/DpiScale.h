@@ -23,8 +23,10 @@ class DpiScale {
   int Dpi() const { return m_dpi; }
   bool IsIdentity() const { return m_dpi == kSkinDpi; }
 
-  int ToDevice(int units) const { return ::MulDiv(units, m_dpi, kSkinDpi); }
-  int ToUnits(int pixels) const { return ::MulDiv(pixels, kSkinDpi, m_dpi); }
+  // Rounded half away from zero and clamped to the int range; exact at 96 DPI for every int
+  // (MulDiv is not: it answers -1 for INT_MIN, which skins may well write).
+  int ToDevice(int units) const;
+  int ToUnits(int pixels) const;
   // Edge by edge, so that rects that touch in skin units still touch on the screen.
   RECT ToDevice(const RECT& r) const;
   RECT ToUnits(const RECT& r) const;
