@@ -31,11 +31,11 @@ class ImageDcHold {
   HDC m_dc;
 };
 
-// The spec with its picture geometry (src, corner) in the pixels of the cached picture, which
-// is cached at the screen's scale. Corner settings that select a slicing mode by matching the
-// destination's height or width in skin units keep matching it in device pixels, whatever
-// the rounding of each edge.
-ImageSpec ScaledSpec(const ImageSpec& spec, const RECT& control) {
+// The image settings with their picture geometry (src, corner) in the pixels of the cached
+// picture, which is cached at the screen's scale. Corner settings that select a slicing mode
+// by matching the destination's height or width in skin units keep matching it in device
+// pixels, whatever the rounding of each edge.
+ImageSpec AtPictureScale(const ImageSpec& spec, const RECT& control) {
   const DpiScale& dpi = Dpi();
   ImageSpec scaled = spec;
   scaled.src = dpi.ToDevice(spec.src);
@@ -63,7 +63,7 @@ void DrawImageSpec(HDC hdc, const RECT& rect, const ImageSpec& unscaled, int rot
   if (!image || image->IsNull()) return;
   bool identity = Dpi().IsIdentity();
   ImageSpec scaled;
-  if (!identity) scaled = ScaledSpec(unscaled, rect);
+  if (!identity) scaled = AtPictureScale(unscaled, rect);
   const ImageSpec& spec = identity ? unscaled : scaled;
   ImagePlan plan = PlanImage(spec, rect, image->GetWidth(), image->GetHeight(), rotation);
   if (plan.layout == ImageLayout::kRotated) {
