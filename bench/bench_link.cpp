@@ -7,7 +7,7 @@
 //  2. Delay added by the service: from the capture callback to the receiver's read, against
 //     the bare send's delay; blocks paced 1 ms apart.
 // Usage: bench_link [throughput-blocks]
-// Blocks are 162 bytes: a 2-byte length and one 10 ms Opus packet at 128 kbit/s.
+// Blocks are 322 bytes: a 2-byte length and one 20 ms Opus packet at 128 kbit/s.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -28,7 +28,7 @@
 
 namespace {
 
-const int kBlock = 162;
+const int kBlock = 322;
 const int kThroughputBlocks = 20000;
 const int kDelayBlocks = 2000;
 

@@ -1,9 +1,10 @@
 // State of CAudioCapture and the pieces of its capture loop.
 //
 // The loop (run by Start's thread): find the Opus encoder in the host program, open the sound
-// source, report the stream's format (slot 3), then encode every 10 ms of 48 kHz stereo and
+// source, report the stream's format (slot 3), then encode every 20 ms of 48 kHz stereo and
 // hand each packet to slot 4 as one block: a 2-byte little-endian length, then the packet, so
-// that the phone can split a TCP stream of blocks as well as datagrams.
+// that the phone can split a TCP stream of blocks as well as datagrams. The packet's own first
+// byte tells the phone's decoder the frame's duration.
 //
 // The source is chosen by the environment variable SHARE_CAPTURE_SOURCE, read only here:
 //   unset or "loopback"  what the PC plays (WASAPI loopback of the default render device)
@@ -26,11 +27,13 @@ namespace ShareLib {
 
 const int kCaptureRate = 48000;
 const int kCaptureChannels = 2;
-const int kFrameSamples = 480;  // 10 ms per channel
+// 20 ms per channel: against 10 ms, half the wake-ups, encoder calls and sends (each send a
+// call to the wineserver under Wine) for about 5 ms more delay.
+const int kFrameSamples = 960;
 const int kOpusBitrate = 128000;
 const int kMaxPacket = 1500;
 
-// One 10 ms frame of interleaved stereo float samples in [-1, 1].
+// One frame of interleaved stereo float samples in [-1, 1].
 struct PcmFrame {
   float samples[kFrameSamples * kCaptureChannels];
 };
@@ -84,7 +87,7 @@ class CaptureTrace {
     double ready = 0, encoded = 0, sent = 0;
     float peak = 0;
   };
-  static const int kRowsKept = 100;  // a second of frames between writes
+  static const int kRowsKept = 50;  // a second of frames between writes
   double Now() const;
   void Flush();
   FILE* m_file = nullptr;

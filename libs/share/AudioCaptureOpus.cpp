@@ -1,5 +1,5 @@
 // The capture's Opus encoder, through the entry points the host program exports by name.
-// Settings for low delay: 10 ms frames, the restricted low-delay application (no look-ahead
+// Settings for low delay: 20 ms frames (kFrameSamples), the restricted low-delay application (no look-ahead
 // of the speech modes), 128 kbit/s for stereo music.
 #include "AudioCaptureImpl.h"
 

@@ -8,7 +8,7 @@ namespace ShareLib {
 
 namespace {
 
-// A sine tone on both channels, one frame per 10 ms of real time.
+// A sine tone on both channels, one frame per frame's duration of real time.
 class ToneSource : public ICaptureSource {
  public:
   ToneSource(double hz, double dbfs) : m_step(2.0 * 3.14159265358979 * hz / kCaptureRate), m_gain(pow(10.0, dbfs / 20.0)) {
@@ -17,7 +17,7 @@ class ToneSource : public ICaptureSource {
   }
 
   bool Read(PcmFrame* frame, HANDLE stop) override {
-    // Frame n is due at start + n * 10 ms: waiting for the due time, not a fixed pause, keeps
+    // Frame n is due at start + n frame durations: waiting for the due time, not a fixed pause, keeps
     // the stream's rate exact whatever the encoding costs.
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);

@@ -157,16 +157,16 @@ TEST_F(QuillonTest, ToneReachesThePhoneAsSelfDelimitedOpusBlocks) {
   ASSERT_EQ(error, OPUS_OK);
   std::vector<float> left;
   int blocks = 0;
-  for (; blocks < 50; ++blocks) {  // half a second of 10 ms blocks
+  for (; blocks < 25; ++blocks) {  // half a second of 20 ms blocks
     unsigned char header[2], packet[1500];
     ASSERT_TRUE(ReadExactly(audio, header, 2));
     int length = header[0] | (header[1] << 8);
     ASSERT_GT(length, 0);
     ASSERT_LE(length, 1500);
     ASSERT_TRUE(ReadExactly(audio, packet, length));
-    float pcm[2 * 960];
-    int samples = opus_decode_float(decoder, packet, length, pcm, 960, 0);
-    ASSERT_EQ(samples, 480);  // 10 ms frames
+    float pcm[2 * 5760];
+    int samples = opus_decode_float(decoder, packet, length, pcm, 5760, 0);
+    ASSERT_EQ(samples, 960);  // 20 ms frames, told by the packet itself
     for (int i = 0; i < samples; ++i) left.push_back(pcm[2 * i]);
   }
   opus_decoder_destroy(decoder);

@@ -96,7 +96,7 @@ class Phone:
                 self.log(f"audio arrives over {transport}")
             a["last_at"] = self.now()
             if self.last_block_at is not None and t - self.last_block_at > 0.05:
-                a["gaps"] += 1  # more than five 10 ms blocks missing
+                a["gaps"] += 1  # more than two 20 ms blocks missing
             self.last_block_at = t
             pcm = self.decoder.decode(packet)
             if pcm is None and self.decoder.state:
