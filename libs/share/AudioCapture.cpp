@@ -41,8 +41,9 @@ void CAudioCapture::Impl::Stream(ICaptureSource& source, COpusEncoder& encoder) 
   CaptureTrace trace;
   // Read itself ends at Stop: no poll of the stop event per frame (under Wine each is a call to
   // the wineserver).
+  const StopSignal signal = {stop.get(), &stopping};
   for (;;) {
-    if (!source.Read(&frame, stop.get())) break;
+    if (!source.Read(&frame, signal)) break;
     trace.Ready(frame);
     int n = encoder.Encode(frame, block + 2, kMaxPacket);
     if (n <= 0) continue;
@@ -75,6 +76,7 @@ int CAudioCapture::Initialize(ICaptureCallback* callback) {
   if (!m_impl || !m_impl->stop || !m_impl->idle || !callback) return 0;
   if (m_impl->capturing) return 0;  // one capture at a time
   m_impl->callback = callback;
+  InterlockedExchange(&m_impl->stopping, 0);
   ResetEvent(m_impl->stop.get());
   return 1;
 }
@@ -91,7 +93,9 @@ void CAudioCapture::Start() {
 }
 
 void CAudioCapture::Stop() {
-  if (m_impl) SetEvent(m_impl->stop.get());
+  if (!m_impl) return;
+  InterlockedExchange(&m_impl->stopping, 1);
+  SetEvent(m_impl->stop.get());
 }
 
 bool CAudioCapture::IsCapturing() const { return m_impl && m_impl->capturing != 0; }

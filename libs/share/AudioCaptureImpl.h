@@ -38,11 +38,20 @@ struct PcmFrame {
   float samples[kFrameSamples * kCaptureChannels];
 };
 
-// A sound source. Read blocks until one frame is ready or stop is signalled (then false).
+// What a source watches for Stop. The flag is read without a system call (under Wine every
+// wait on an event is a call to the wineserver); the event wakes a source that waits for the
+// system anyway. Stop raises the flag first.
+struct StopSignal {
+  HANDLE event;
+  const volatile LONG* flag;
+  bool Raised() const { return *flag != 0; }
+};
+
+// A sound source. Read blocks until one frame is ready or Stop comes (then false).
 class ICaptureSource {
  public:
   virtual ~ICaptureSource() {}
-  virtual bool Read(PcmFrame* frame, HANDLE stop) = 0;
+  virtual bool Read(PcmFrame* frame, const StopSignal& stop) = 0;
 };
 
 std::unique_ptr<ICaptureSource> MakeToneSource(double hz, double dbfs);
@@ -101,6 +110,7 @@ struct CAudioCapture::Impl {
   // Manual-reset: a Stop that comes before Start (the program starts Start on a new thread)
   // still ends that Start at once. Initialize clears it for the next run.
   win::AutoHandle stop{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  volatile LONG stopping = 0;  // raised with stop, cleared with it
   // Signalled while no Start runs; the destructor waits on it.
   win::AutoHandle idle{CreateEventW(nullptr, TRUE, TRUE, nullptr)};
   volatile LONG capturing = 0;

@@ -9,38 +9,57 @@ namespace ShareLib {
 namespace {
 
 // A sine tone on both channels, one frame per frame's duration of real time.
+//
+// Each sample turns the unit vector (m_cos, m_sin) by the step's angle: four products instead
+// of a sin() call. Rounding would let the vector's length drift, so it is put back on the
+// circle once per frame.
 class ToneSource : public ICaptureSource {
  public:
-  ToneSource(double hz, double dbfs) : m_step(2.0 * 3.14159265358979 * hz / kCaptureRate), m_gain(pow(10.0, dbfs / 20.0)) {
+  ToneSource(double hz, double dbfs)
+      : m_turnCos(cos(2.0 * 3.14159265358979 * hz / kCaptureRate)),
+        m_turnSin(sin(2.0 * 3.14159265358979 * hz / kCaptureRate)),
+        m_gain(pow(10.0, dbfs / 20.0)) {
     QueryPerformanceFrequency(&m_freq);
     QueryPerformanceCounter(&m_start);
   }
 
-  bool Read(PcmFrame* frame, HANDLE stop) override {
-    // Frame n is due at start + n frame durations: waiting for the due time, not a fixed pause, keeps
-    // the stream's rate exact whatever the encoding costs.
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    double due = (double)m_frames * kFrameSamples / kCaptureRate;
-    double elapsed = (double)(now.QuadPart - m_start.QuadPart) / m_freq.QuadPart;
-    // Behind time it must still see Stop: the caller does not poll it.
-    DWORD wait = due > elapsed ? (DWORD)((due - elapsed) * 1000.0) : 0;
-    if (WaitForSingleObject(stop, wait) == WAIT_OBJECT_0) return false;
+  bool Read(PcmFrame* frame, const StopSignal& stop) override {
+    // Frame n is due at start + n frame durations: waiting for the due time, not a fixed pause,
+    // keeps the stream's rate exact whatever the encoding costs. Sleep, unlike a wait on the
+    // stop event, makes no call to the wineserver under Wine; the flag is seen within a
+    // frame's duration, and also when behind time (the caller does not poll it).
+    const double due = (double)m_frames * kFrameSamples / kCaptureRate;
+    for (;;) {
+      if (stop.Raised()) return false;
+      double left = due - Elapsed();
+      if (left <= 0) break;
+      Sleep((DWORD)ceil(left * 1000.0));
+    }
     for (int i = 0; i < kFrameSamples; ++i) {
-      float v = (float)(m_gain * sin(m_phase));
-      m_phase += m_step;
-      if (m_phase > 2.0 * 3.14159265358979) m_phase -= 2.0 * 3.14159265358979;
+      float v = (float)(m_gain * m_sin);
+      double c = m_cos * m_turnCos - m_sin * m_turnSin;
+      m_sin = m_sin * m_turnCos + m_cos * m_turnSin;
+      m_cos = c;
       frame->samples[2 * i] = v;
       frame->samples[2 * i + 1] = v;
     }
+    double length = sqrt(m_cos * m_cos + m_sin * m_sin);
+    m_cos /= length;
+    m_sin /= length;
     ++m_frames;
     return true;
   }
 
  private:
-  double m_step;
+  double Elapsed() const {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)(now.QuadPart - m_start.QuadPart) / m_freq.QuadPart;
+  }
+
+  double m_turnCos, m_turnSin;
   double m_gain;
-  double m_phase = 0;
+  double m_cos = 1, m_sin = 0;
   long long m_frames = 0;
   LARGE_INTEGER m_freq, m_start;
 };

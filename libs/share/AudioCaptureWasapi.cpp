@@ -63,12 +63,12 @@ class WasapiSource : public ICaptureSource {
     return SUCCEEDED(m_client->Start());
   }
 
-  bool Read(PcmFrame* frame, HANDLE stop) override {
+  bool Read(PcmFrame* frame, const StopSignal& stop) override {
     const size_t need = (size_t)kFrameSamples * kCaptureChannels;
     while (m_pending.size() - m_taken < need) {
       if (!Pull()) return false;
       if (m_pending.size() - m_taken >= need) break;
-      HANDLE waits[2] = {stop, m_ready.get()};
+      HANDLE waits[2] = {stop.event, m_ready.get()};
       if (WaitForMultipleObjects(m_evented ? 2 : 1, waits, FALSE, m_evented ? kEventLostMs : kPollMs) == WAIT_OBJECT_0)
         return false;
     }
