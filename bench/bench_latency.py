@@ -8,7 +8,9 @@ talks to; Quillon.exe captures the default recording device (SHARE_CAPTURE_SOURC
 clicks are written into the null sink through libpulse-simple; each click's play time is the
 moment the sink renders it (write time plus the stream's reported latency). The phone double
 logs every block's arrival and decoded peak (--block-log); the first block after the play time
-whose peak passes the threshold carries the click. All times are CLOCK_MONOTONIC.
+whose peak passes the threshold carries the click. All times are CLOCK_MONOTONIC. While the
+clicks play, the CPU time of Quillon and of its wineserver is read too: the cost of streaming
+from a real capture device.
 
     bench_latency.py --dist DIR --build DIR [--clicks N] [--transport udp|tcp|both]"""
 import argparse
@@ -23,6 +25,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "link"))
 from netns import PHONE_ADDR, ROOT, Namespaces  # noqa: E402
+from bench_startup import cpu_seconds, prefix_server  # noqa: E402
 
 PEERS = os.path.join(ROOT, "tests", "peers")
 RATE, CHANNELS = 48000, 2
@@ -201,9 +204,14 @@ def measure(args, server, transport):
         try:
             if not arrived:
                 print(f"{transport}: no audio arrived")
-                return [], None
+                return [], None, None
             time.sleep(1)
+            wineserver = prefix_server(ns.prefix)
+            c0, s0, w0 = cpu_seconds(quillon.pid), cpu_seconds(wineserver) if wineserver else 0, time.monotonic()
             played = play_clicks(server, args.clicks)
+            c1, s1, w1 = cpu_seconds(quillon.pid), cpu_seconds(wineserver) if wineserver else 0, time.monotonic()
+            minute = 60 / (w1 - w0)
+            cpu = f"  CPU per streaming minute {(c1 - c0) * minute:.2f} s Quillon, {(s1 - s0) * minute:.2f} s wineserver"
             time.sleep(1)
         finally:
             phone.kill()
@@ -214,10 +222,10 @@ def measure(args, server, transport):
         found = delays(played, log)
         detail = stages(played, trace, log) if args.trace else None
     shutil.rmtree(tmp, ignore_errors=True)
-    return found, detail
+    return found, detail, cpu
 
 
-def summary(name, found, detail, clicks):
+def summary(name, found, detail, cpu, clicks):
     if not found:
         print(f"{name}: no click found in {clicks}")
         return
@@ -225,6 +233,8 @@ def summary(name, found, detail, clicks):
     p95 = ms[min(len(ms) - 1, math.ceil(0.95 * len(ms)) - 1)]
     print(f"{name}: {len(ms)}/{clicks} clicks  median {statistics.median(ms):6.1f} ms  p95 {p95:6.1f} ms  "
           f"worst {ms[-1]:6.1f} ms  best {ms[0]:6.1f} ms")
+    if cpu:
+        print(cpu)
     if detail:
         print(detail)
 
