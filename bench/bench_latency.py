@@ -30,6 +30,7 @@ from bench_startup import cpu_seconds, prefix_server  # noqa: E402
 PEERS = os.path.join(ROOT, "tests", "peers")
 RATE, CHANNELS = 48000, 2
 SPACING = 0.3      # seconds between clicks: far longer than any delay measured
+PHASES = 4         # successive gaps grow by one chunk, up to PHASES - 1, then start again
 CLICK = 0.004      # a 4 ms burst of 2 kHz at half scale, Hann-shaped
 THRESHOLD = 0.05   # decoded peak that counts as the click (silence decodes to ~0)
 CHUNK = 240        # frames written at a time (5 ms)
@@ -113,11 +114,14 @@ def play_clicks(server, count):
     played = []
     for _ in range(per_gap):  # settle the stream first
         lib.pa_simple_write(s, silence, chunk_bytes, ctypes.byref(err))
-    for _ in range(count):
+    for i in range(count):
         latency = lib.pa_simple_get_latency(s, ctypes.byref(err)) / 1e6
         played.append(time.monotonic() + latency)
         lib.pa_simple_write(s, burst, chunk_bytes, ctypes.byref(err))
-        for _ in range(per_gap - 1):
+        # Gaps of a whole number of capture frames would put every click at the same place in
+        # its frame, and the median would be that one place's wait for the frame's end; gaps
+        # that step by a chunk (5 ms) spread the clicks over the frame.
+        for _ in range(per_gap - 1 + i % PHASES):
             lib.pa_simple_write(s, silence, chunk_bytes, ctypes.byref(err))
     lib.pa_simple_free(s)
     return played
