@@ -26,8 +26,8 @@ namespace {
 // Where the sandbox's device double relays the phone's audio port 14127 (see CMakeLists).
 const u_short kRelayedAudioPort = 24127;
 const int kToneHz = 1000;
-// One second of the capture's 10 ms blocks.
-const int kSecondOfBlocks = 100;
+// One second of the capture's 20 ms blocks.
+const int kSecondOfBlocks = 50;
 
 class UsbReconnectOverAdb : public SandboxBridge {
  protected:
