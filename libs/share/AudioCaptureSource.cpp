@@ -20,7 +20,6 @@ class ToneSource : public ICaptureSource {
         m_turnSin(sin(2.0 * 3.14159265358979 * hz / kCaptureRate)),
         m_gain(pow(10.0, dbfs / 20.0)) {
     QueryPerformanceFrequency(&m_freq);
-    QueryPerformanceCounter(&m_start);
   }
 
   bool Read(PcmFrame* frame, const StopSignal& stop) override {
@@ -28,6 +27,9 @@ class ToneSource : public ICaptureSource {
     // keeps the stream's rate exact whatever the encoding costs. Sleep, unlike a wait on the
     // stop event, makes no call to the wineserver under Wine; the flag is seen within a
     // frame's duration, and also when behind time (the caller does not poll it).
+    // The clock starts at the first Read, not at construction: the time the caller takes to
+    // open the phone's channel in between must not come out as a burst of frames.
+    if (m_frames == 0) QueryPerformanceCounter(&m_start);
     const double due = (double)m_frames * kFrameSamples / kCaptureRate;
     for (;;) {
       if (stop.Raised()) return false;
