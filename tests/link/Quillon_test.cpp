@@ -157,7 +157,9 @@ TEST_F(QuillonTest, ToneReachesThePhoneAsSelfDelimitedOpusBlocks) {
   ASSERT_EQ(error, OPUS_OK);
   std::vector<float> left;
   int blocks = 0;
+  DWORD fifthAt = 0;
   for (; blocks < 25; ++blocks) {  // half a second of 20 ms blocks
+    if (blocks == 5) fifthAt = GetTickCount();
     unsigned char header[2], packet[1500];
     ASSERT_TRUE(ReadExactly(audio, header, 2));
     int length = header[0] | (header[1] << 8);
@@ -169,6 +171,8 @@ TEST_F(QuillonTest, ToneReachesThePhoneAsSelfDelimitedOpusBlocks) {
     ASSERT_EQ(samples, 960);  // 20 ms frames, told by the packet itself
     for (int i = 0; i < samples; ++i) left.push_back(pcm[2 * i]);
   }
+  // The tone is paced in real time, not as fast as it can be encoded: 20 blocks span 0.4 s.
+  EXPECT_GE(GetTickCount() - fifthAt, 350u);
   opus_decoder_destroy(decoder);
   service.Stop();
   // The capture loop polls nothing itself: the source's wait must end it.
