@@ -136,7 +136,7 @@ void Drive(ServiceFn service, BareFn bare, int count, double pace, Figures* viaS
   std::vector<double> perService, perBare;
   perService.reserve(count);
   perBare.reserve(count);
-  unsigned char block[kBlock] = {kBlock - 2, 0};
+  unsigned char block[kBlock] = {(kBlock - 2) & 0xFF, (kBlock - 2) >> 8};  // the length, little-endian
   double start = Now();
   for (int i = 0; i < count; ++i) {
     if (pace > 0)
