@@ -95,10 +95,20 @@ class Balloons:
             except Exception:  # gone already
                 continue
             if owner == "explorer.exe":
-                self.shown.append(time.monotonic())
+                try:
+                    g = e.window.get_geometry()
+                    size = (g.width, g.height)
+                except Exception:
+                    size = None
+                self.shown.append((time.monotonic(), size))
+                print(f"balloon {size} at {time.monotonic():.2f}", flush=True)
 
-    def since(self, t):
-        return len([s for s in self.shown if s >= t])
+    def since(self, t, unlike=None):
+        """Balloons shown from t on; unlike: leave out those of this size (the same text)."""
+        return len([s for at, s in self.shown if at >= t and (unlike is None or s != unlike)])
+
+    def size_of_first(self, t):
+        return next((s for at, s in self.shown if at >= t), None)
 
 
 class Phone:
@@ -235,7 +245,10 @@ def steps(args, ns, tmp, storage, phone, quillon, pc):
     check(wait_for(lambda: near(pixel(*bar_end(0)), ACCENT) and near(pixel(*bar_end(1)), ACCENT), 10)
           and outcome(0, GOOD) and outcome(1, GOOD), "both rows end full and sent")
     time.sleep(6)
-    check(balloons.since(dropped) == 1, f"one balloon for the batch: {balloons.since(dropped)}")
+    # A link balloon again (the same text, so the same size) would tell of a link that dropped
+    # meanwhile, not of the batch.
+    batch = balloons.since(dropped, unlike=balloons.size_of_first(plugged))
+    check(batch == 1, f"one balloon for the batch: {batch}")
 
     big, after = os.path.join(files, "film.avi"), os.path.join(files, "after.txt")
     with open(big, "wb") as f:
