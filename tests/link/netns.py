@@ -11,6 +11,19 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 PC_ADDR, PHONE_ADDR = "10.77.1.1", "10.77.1.2"
 
 
+class Checks:
+    """A driver's checks: each prints "ok" or "FAIL" with what it checked; failures counts."""
+
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, ok, what):
+        print(("ok   " if ok else "FAIL ") + what, flush=True)
+        if not ok:
+            self.failures.append(what)
+        return ok
+
+
 def sh(*cmd, check=True, **kw):
     return subprocess.run(list(cmd), check=check, stdin=subprocess.DEVNULL, **kw)
 

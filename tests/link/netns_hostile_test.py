@@ -16,7 +16,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from netns import PC_ADDR, PHONE_ADDR, ROOT, Namespaces  # noqa: E402
+from netns import PC_ADDR, PHONE_ADDR, ROOT, Checks, Namespaces  # noqa: E402
 
 HANDLE_BOUND = 16
 MEMORY_BOUND_KIB = 4096
@@ -37,12 +37,7 @@ def main():
     build = os.path.abspath(args.build)
     dist = os.environ.get("QUILLON_DIST") or os.path.join(ROOT, "build", "dist-x64")
     report_file = os.path.join(build, f"hostile-report-{os.getpid()}.json")
-    failures = []
-
-    def check(ok, what):
-        print(("ok   " if ok else "FAIL ") + what, flush=True)
-        if not ok:
-            failures.append(what)
+    check = Checks()
 
     with Namespaces("h") as ns:
         env = ns.wine_prefix(build)
@@ -126,7 +121,7 @@ def main():
         finally:
             quillon.kill()
             quillon.wait(10)
-    return 1 if failures else 0
+    return 1 if check.failures else 0
 
 
 if __name__ == "__main__":

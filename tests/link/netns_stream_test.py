@@ -17,7 +17,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from netns import PC_ADDR, PHONE_ADDR, ROOT, Namespaces  # noqa: E402
+from netns import PC_ADDR, PHONE_ADDR, ROOT, Checks, Namespaces  # noqa: E402
 
 
 def main():
@@ -30,12 +30,7 @@ def main():
         return 77
     build = os.path.abspath(args.build)
     report_file = os.path.join(build, f"phone-report-{os.getpid()}.json")
-    failures = []
-
-    def check(ok, what):
-        print(("ok   " if ok else "FAIL ") + what, flush=True)
-        if not ok:
-            failures.append(what)
+    check = Checks()
 
     with Namespaces("s") as ns:
         env = ns.wine_prefix(build)
@@ -107,7 +102,7 @@ def main():
         grown = handles["handles-linked"] - handles["handles-start"]
         check(grown <= 30, f"handles after bad input and 200 cycles grew by {grown}")
     check(not any(l.startswith("links-after") and l != "links-after 0" for l in lines), "no link left after the leave")
-    return 1 if failures else 0
+    return 1 if check.failures else 0
 
 
 if __name__ == "__main__":

@@ -24,20 +24,13 @@ import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "link"))
-from netns import PHONE_ADDR, ROOT, Namespaces  # noqa: E402
+from netns import PHONE_ADDR, ROOT, Checks, Namespaces  # noqa: E402
 
 PEERS = os.path.join(ROOT, "tests", "peers")
 XDND = os.path.join(ROOT, "tools", "xdnd_drop.py")
 ACCENT, PANEL = (255, 160, 40), (46, 58, 74)
 GOOD, BAD = (92, 201, 138), (224, 96, 90)  # a row's outcome: sent, failed
-failures = []
-
-
-def check(ok, what):
-    print(("ok   " if ok else "FAIL ") + what, flush=True)
-    if not ok:
-        failures.append(what)
-    return ok
+check = Checks()
 
 
 def wait_for(pred, timeout, step=0.2):
@@ -297,8 +290,8 @@ def main():
             run(args, ns, tmp)
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
-    print(f"{len(failures)} failed")
-    return 1 if failures else 0
+    print(f"{len(check.failures)} failed")
+    return 1 if check.failures else 0
 
 
 if __name__ == "__main__":
