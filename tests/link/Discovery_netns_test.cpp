@@ -209,7 +209,10 @@ TEST(DiscoveryNetns, AnnouncementFloodKeepsAFewConnectsAndTheNewestWins) {
   ASSERT_TRUE(finder.HasDatagramSocket());
   Sleep(500);
   const int before = ThreadCount();
-  ASSERT_EQ(LongAgent("flood " + pc + " 9755 " + Hex16(16004) + " 200"), "ok");
+  // Ten times the connect limit, and few enough that the datagram queue (about 200 KB of
+  // buffer, some 1 KB per small datagram) cannot overflow while the PC is slow to read it: a
+  // dropped newest announcement would leave nothing but the stalled port to connect to.
+  ASSERT_EQ(LongAgent("flood " + pc + " 9755 " + Hex16(16004) + " 40"), "ok");
   ASSERT_EQ(Agent("send " + pc + " 9755 " + Hex16(16005)), "ok");
   Sleep(1000);
   const int during = ThreadCount();
