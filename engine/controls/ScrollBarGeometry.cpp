@@ -9,6 +9,8 @@ ScrollMetrics ScrollRangeMetrics(int track, int page, int total, const ScrollMet
   ScrollMetrics m;
   m.thumbLength = (int)((float)track * (float)page / (float)total);
   if (m.thumbLength > track) m.thumbLength = track;  // content shorter than the page
+  // At least a pixel, or a page click could not move the thumb of very long content at all.
+  m.stepLength = m.thumbLength > 0 ? m.thumbLength : (track > 0 ? 1 : 0);
   // Long content would make the thumb a sliver (0 pixels from about a thousand rows) that the
   // mouse cannot grab and the thumb image cannot draw; the rest of the track keeps the ratio.
   if (m.thumbLength < kMinThumbLength) m.thumbLength = track < kMinThumbLength ? track : kMinThumbLength;

@@ -9,6 +9,9 @@ namespace ZOV {
 // What a range of page and total content pixels makes of the track.
 struct ScrollMetrics {
   int thumbLength = 0;  // pixels
+  // The thumb's length before the minimum: what a page click or a wheel notch moves, so that a
+  // page click still moves about a page of content when the thumb is held at its minimum.
+  int stepLength = 0;
   int maxPosition = 1;  // largest thumb offset from the top of the track
   float ratio = 0.0f;   // track pixels per content pixel; 0 while nothing can scroll
 };
@@ -18,7 +21,8 @@ constexpr int kMinThumbLength = 8;
 
 // track: bar height minus both arrows; page: visible content length; total: whole content.
 // thumb = track × page / total in single precision, truncated, but at least kMinThumbLength
-// (or the whole track when that is shorter); max = track − thumb;
+// (or the whole track when that is shorter; stepLength keeps the value before that);
+// max = track − thumb;
 // ratio = max / (total − page). The thumb never leaves the track, so content no longer than
 // the page fills it and cannot scroll. A page or total of 0 or less leaves current unchanged.
 ScrollMetrics ScrollRangeMetrics(int track, int page, int total, const ScrollMetrics& current);

@@ -199,8 +199,8 @@ LRESULT CUIRichEdit::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* han
       if (msg == WM_SETCURSOR) {
         ::GetCursorPos(&pt);  // its lParam holds a hit code, not a point
         ::ScreenToClient(hwnd, &pt);
-      } else if (msg == WM_MOUSEWHEEL) {
-        ::ScreenToClient(hwnd, &pt);
+      } else if (msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL) {
+        ::ScreenToClient(hwnd, &pt);  // both wheels carry a screen point
       }
       if (!PtInRect(&m_clientRect, pt) || (hwnd && ::GetCapture() == hwnd)) return 0;
       if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN) SetFocus(true);

@@ -27,9 +27,9 @@ enum FrameRow { kUpArrowRow = 0, kTrackRow = 1, kDownArrowRow = 2, kThumbRow = 3
 CUIScrollBar::CUIScrollBar() {
   m_type = kTypeScrollBar;
   m_image.name = L"scrollbar.png";
-  // The defaults are skin units too.
+  // The arrow's default is in skin units too; the wheel factor is a share of the thumb, the
+  // same at every scale.
   m_arrowSize = Dpi().ToDevice(m_arrowSize);
-  m_wheelFactor = Dpi().ToDevice(m_wheelFactor);
 }
 
 CUIScrollBar::CUIScrollBar(const CUIScrollBar& o)
@@ -78,7 +78,7 @@ void CUIScrollBar::ScrollBy(int trackPixels) {
 }
 
 void CUIScrollBar::ScrollByWheel(int wheelDelta) {
-  ScrollBy(ScrollWheelStep(m_wheelFactor, m_metrics.thumbLength, wheelDelta));
+  ScrollBy(ScrollWheelStep(m_wheelFactor, m_metrics.stepLength, wheelDelta));
 }
 
 void CUIScrollBar::SetHot(int state) {
@@ -161,10 +161,10 @@ LRESULT CUIScrollBar::OnButtonDown(POINT pt, bool* handled) {
     case ScrollHit::kOutside:
       return 0;
     case ScrollHit::kPageUp:
-      ScrollBy(-m_metrics.thumbLength);
+      ScrollBy(-m_metrics.stepLength);
       break;
     case ScrollHit::kPageDown:
-      ScrollBy(m_metrics.thumbLength);
+      ScrollBy(m_metrics.stepLength);
       break;
     case ScrollHit::kThumb:
       m_drag = pt;

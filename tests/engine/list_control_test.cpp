@@ -42,6 +42,12 @@ TEST(ScrollBarGeometry, LongContentKeepsAGrabbableThumb) {
   EXPECT_EQ(m.maxPosition, 84 - kMinThumbLength);
   EXPECT_NEAR(ScrollContentOffset(m.maxPosition, m.ratio), 200000 - 100, 1);
   EXPECT_EQ(ScrollRangeMetrics(5, 100, 200000, ScrollMetrics()).thumbLength, 5);  // short track
+  // A page click moves the thumb's own length, not the minimum's: one page of content here
+  // (4 of 76 track pixels over 1,900 content pixels), and still a pixel when that is 0.
+  ScrollMetrics held = ScrollRangeMetrics(84, 100, 2000, ScrollMetrics());
+  EXPECT_EQ(held.thumbLength, kMinThumbLength);
+  EXPECT_EQ(ScrollContentOffset(held.stepLength, held.ratio), 100);
+  EXPECT_EQ(m.stepLength, 1);
 }
 
 // Guards against a negative thumb and a division by zero when the content fits, and against
