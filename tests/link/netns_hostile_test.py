@@ -80,8 +80,8 @@ def main():
                 print(f"hostile phone sent {json.dumps(sent)}", flush=True)
                 check(hostile.returncode == 0 and sent, "the hostile phone ran to its end")
 
-                # Reset reads are reported after the completion server's pause, and each datagram
-                # starts a connect thread: let them finish.
+                # Reset reads are reported after the completion server's pause, and announced
+                # ports are still being connected: let them finish.
                 end = time.monotonic() + args.settle
                 after = probe()
                 while after and (after[0] > start[0] + HANDLE_BOUND or after[1] > start[1] + MEMORY_BOUND_KIB) \

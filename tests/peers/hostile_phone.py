@@ -170,7 +170,7 @@ def main():
     p.add_argument("--seed", type=int, default=13)
     p.add_argument("--parts", help="comma-separated subset of the parts above")
     p.add_argument("--resets", type=float, default=0.05,
-                   help="share of random-byte connections ended by a reset (each costs the PC a 2 s pause)")
+                   help="share of random-byte connections ended by a reset (each is reported after the PC's 2 s pause)")
     Hostile(p.parse_args()).run()
 
 
