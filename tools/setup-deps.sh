@@ -10,7 +10,7 @@ PACKAGES=(
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick xdotool fonts-wqy-microhei
   python3-xlib  # tools/xdnd_drop.py drops files on a window as a file manager does (/usr/bin/python3)
   libz-mingw-w64-dev librapidxml-dev googletest
-  cmake ninja-build dpkg-dev python3 iproute2 zip unzip
+  cmake ninja-build make dpkg-dev python3 iproute2 zip unzip
   libopus0  # the phone double decodes the audio with it (ctypes)
   adb
   # Native fuzz targets of the parsers (tools/fuzz.sh): clang with libFuzzer and sanitizers,

@@ -30,6 +30,12 @@ opus_repacketizer_get_nb_frames opus_repacketizer_out_range opus_repacketizer_ou
 opus_get_version_string opus_strerror""".split()
 # MinGW's runtime DLLs: linked statically, so none may be imported.
 MINGW_RUNTIME = re.compile(r"^(libgcc|libstdc\+\+|libwinpthread|libssp|libz|zlib)", re.I)
+# Instructions a processor may lack: AVX (VEX-encoded, every mnemonic "v...") and SSE4.1. They
+# may appear only in functions that are picked at run time after asking the processor (named
+# for their instruction set, as the codec's are).
+VEX = re.compile(r"^v[a-z]")
+SSE41 = re.compile(r"^(pmov[sz]x|pmulld|pmuldq|ptest|p?blendv?|round[ps][sd]|pinsr[bdq]|pextr[bdq]|"
+                   r"pm(in|ax)(s[bd]|u[wd])|dpp[sd]|insertps|extractps|pcmpeqq|packusdw|mpsadbw|phminposuw)")
 
 
 def objdump(path):
@@ -53,6 +59,21 @@ def exports(path):
                 break
             names.append(m.group(1))
     return names
+
+
+def instructions_by_function(path):
+    """(function, mnemonic) for every instruction of the binary's code, by its symbols."""
+    out = subprocess.run([OBJDUMP, "-d", "--no-show-raw-insn", path], capture_output=True, text=True,
+                         check=True).stdout
+    function = "?"
+    for line in out.splitlines():
+        m = re.match(r"^[0-9a-f]+ <([^>]+)>:", line)
+        if m:
+            function = m.group(1)
+            continue
+        m = re.match(r"^\s+[0-9a-f]+:\s+([a-z][a-z0-9.]*)", line)
+        if m:
+            yield function, m.group(1)
 
 
 def system_folder():
@@ -91,6 +112,18 @@ class Dist(unittest.TestCase):
         names = set(exports(os.path.join(DIST, "Quillon.exe")))
         self.assertEqual([n for n in OPUS_EXPORTS if n not in names], [])
         self.assertEqual(len(OPUS_EXPORTS), 36)
+
+    def test_code_runs_without_avx_or_sse41(self):
+        for name in os.listdir(DIST):
+            if not name.lower().endswith((".exe", ".dll")):
+                continue
+            found = set()
+            for function, mnemonic in instructions_by_function(os.path.join(DIST, name)):
+                if VEX.match(mnemonic) and "avx" not in function.lower():
+                    found.add(f"{function}: {mnemonic}")
+                elif SSE41.match(mnemonic) and "sse4" not in function.lower():
+                    found.add(f"{function}: {mnemonic}")
+            self.assertEqual(sorted(found)[:10], [], f"{name} ({len(found)} in all)")
 
     def test_engine_exports_are_undecorated(self):
         names = set(exports(os.path.join(DIST, "zov.dll")))
