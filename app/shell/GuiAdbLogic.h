@@ -19,6 +19,7 @@
 #include "Quillon.h"
 #include "ScriptValue.h"
 #include "TaskListener.h"
+#include "TaskbarWatch.h"
 #include "WindowImpl.h"
 #include "kelp.h"
 
@@ -100,6 +101,7 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
 
   void AddTrayIcon();
   void DeleteTrayIcon();
+  static void OnTaskbarCreated(void* bridge);
   void OnTrayCallback(LPARAM mouseMessage);
   void OnTrayCommand(WPARAM command);
 
@@ -120,6 +122,8 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   CKelpForwarder m_forwarder{&m_kelp};  // the phone links' way to ADB forwards
   std::atomic<bool> m_usbLinked{false};  // written on the library's threads
   NOTIFYICONDATAW m_tray = {};  // UI thread only
+  bool m_trayShown = false;     // added and not deleted since; UI thread only
+  CTaskbarWatch m_taskbarWatch;
   std::atomic<bool> m_addrWatchRunning{false};  // any thread
   // Declared last: destroyed first, its thread refreshes m_finder.
   CAddressWatch m_addrWatch{&m_addrWatchRunning, &CGuiAdbLogic::RefreshDiscovery, this};

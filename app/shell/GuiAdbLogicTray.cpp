@@ -40,11 +40,23 @@ void CGuiAdbLogic::AddTrayIcon() {
     CopyCut(m_tray.szTip, kTrayTip);
   }
   ::Shell_NotifyIconW(NIM_ADD, &m_tray);
+  m_trayShown = true;
+  if (!m_taskbarWatch.IsWindow()) m_taskbarWatch.Start(&CGuiAdbLogic::OnTaskbarCreated, this);
 }
 
 void CGuiAdbLogic::DeleteTrayIcon() {
   // The record keeps its contents, so a later "Init" adds the same icon again.
   if (m_tray.cbSize != 0) ::Shell_NotifyIconW(NIM_DELETE, &m_tray);
+  m_trayShown = false;
+}
+
+void CGuiAdbLogic::OnTaskbarCreated(void* bridge) {
+  CGuiAdbLogic* self = static_cast<CGuiAdbLogic*>(bridge);
+  if (!self->m_trayShown) return;
+  // The icon alone: the last balloon is not shown again.
+  NOTIFYICONDATAW icon = self->m_tray;
+  icon.uFlags &= ~NIF_INFO;
+  ::Shell_NotifyIconW(NIM_ADD, &icon);
 }
 
 void CGuiAdbLogic::OnTrayCallback(LPARAM mouseMessage) {

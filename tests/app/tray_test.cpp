@@ -128,4 +128,24 @@ TEST_F(Tray, ChoosingExitFromTheMenuEndsTheLoop) {
   EXPECT_TRUE(DrainFor(WM_QUIT));
 }
 
+// A restarted Explorer makes a new taskbar that knows no icons and says so to every top-level
+// window: the icon is added again, without the last balloon.
+TEST_F(Tray, IconIsAddedAgainWhenTheTaskbarIsMadeAnew) {
+  Run("g_GuiAdbLogic:Call('ShellNotify', {timeout = 3000, title = 'linked', info = 'phone'})");
+  NOTIFYICONDATAW icon = bridge->TrayRecord();
+  icon.uFlags = 0;
+  if (!Shell_NotifyIconW(NIM_DELETE, &icon)) GTEST_SKIP() << "no notification area in this session";
+  ASSERT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &icon));
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  DrainFor(0);
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon)) << "the icon was not added again";
+  EXPECT_EQ(bridge->TrayRecord().uFlags, 0x17u);  // the record itself is unchanged
+
+  // After "Uninit" there is no icon to bring back.
+  Run("g_GuiAdbLogic:Call('Uninit')");
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  DrainFor(0);
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &icon));
+}
+
 }  // namespace
