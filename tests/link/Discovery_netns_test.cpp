@@ -84,8 +84,6 @@ bool InNamespace() {
          ShareLib::GetIPandMask(&mine, &mask) && mine == pc;
 }
 
-#define REQUIRE_NAMESPACE() \
-  if (!InNamespace()) GTEST_SKIP() << "only inside the namespaces of netns_discovery_test.py"
 
 struct Found {
   uint32_t address;
@@ -157,10 +155,17 @@ int ThreadCount() {
 
 }  // namespace
 
-TEST(DiscoveryNetns, PhoneAnnouncementConnectsAndOwnOrEmptyDatagramsStartNothing) {
-  REQUIRE_NAMESPACE();
-  StartWinsock();
-  const std::string pc = Dotted(EnvAddress("QUILLON_NETNS_PC"));
+// The finder's tests: inside the namespaces only, with Winsock started and the PC's address.
+struct DiscoveryNetns : ::testing::Test {
+  std::string pc;
+  void SetUp() override {
+    if (!InNamespace()) GTEST_SKIP() << "only inside the namespaces of netns_discovery_test.py";
+    StartWinsock();
+    pc = Dotted(EnvAddress("QUILLON_NETNS_PC"));
+  }
+};
+
+TEST_F(DiscoveryNetns, PhoneAnnouncementConnectsAndOwnOrEmptyDatagramsStartNothing) {
   ASSERT_EQ(Agent("listen 16000"), "ok");
   ASSERT_EQ(Agent("listen 16001"), "ok");
   FoundRecorder rec;
@@ -197,10 +202,7 @@ TEST(DiscoveryNetns, PhoneAnnouncementConnectsAndOwnOrEmptyDatagramsStartNothing
 
 // Announcements naming a port whose connects hang: a few connects wait at a time, not one
 // thread per datagram; once they fail, the newest announcement is connected.
-TEST(DiscoveryNetns, AnnouncementFloodKeepsAFewConnectsAndTheNewestWins) {
-  REQUIRE_NAMESPACE();
-  StartWinsock();
-  const std::string pc = Dotted(EnvAddress("QUILLON_NETNS_PC"));
+TEST_F(DiscoveryNetns, AnnouncementFloodKeepsAFewConnectsAndTheNewestWins) {
   ASSERT_EQ(Agent("stall 16004"), "ok");
   ASSERT_EQ(Agent("listen 16005"), "ok");
   FoundRecorder rec;
@@ -224,11 +226,9 @@ TEST(DiscoveryNetns, AnnouncementFloodKeepsAFewConnectsAndTheNewestWins) {
   finder.Stop();
 }
 
-TEST(DiscoveryNetns, AcceptingGoesOnAfterConnectionsResetBeforeAccept) {
+TEST_F(DiscoveryNetns, AcceptingGoesOnAfterConnectionsResetBeforeAccept) {
   // Guards a fault: the first failed accept (a connection reset while queued) ended the accept
   // thread, and no phone could connect until the next address change.
-  REQUIRE_NAMESPACE();
-  StartWinsock();
   FoundRecorder rec;
   CLanFinder finder;
   finder.Start(&rec);
@@ -241,9 +241,7 @@ TEST(DiscoveryNetns, AcceptingGoesOnAfterConnectionsResetBeforeAccept) {
   finder.Stop();
 }
 
-TEST(DiscoveryNetns, RefreshWithUnchangedAddressOrLoopbackOpensNothing) {
-  REQUIRE_NAMESPACE();
-  StartWinsock();
+TEST_F(DiscoveryNetns, RefreshWithUnchangedAddressOrLoopbackOpensNothing) {
   FoundRecorder rec;
   CLanFinder finder;
   const int earlier = AgentNumber("heard");  // other tests' announcements
@@ -276,11 +274,9 @@ TEST(DiscoveryNetns, RefreshWithUnchangedAddressOrLoopbackOpensNothing) {
   finder.Stop();
 }
 
-TEST(DiscoveryNetns, StopThenStartOpensAgain) {
+TEST_F(DiscoveryNetns, StopThenStartOpensAgain) {
   // Guards a fault: the stop kept the address, so the next start found it "unchanged" and
   // opened nothing; discovery stayed deaf and mute.
-  REQUIRE_NAMESPACE();
-  StartWinsock();
   FoundRecorder rec;
   CLanFinder finder;
   const int earlier = AgentNumber("heard");
