@@ -16,6 +16,8 @@ esac
 # The sourced scripts read positional parameters of their own: keep the benchmark's aside.
 args=("$@")
 set --
+# Install first: the probe for 32-bit support needs Wine's loader on the machine.
+"$root/tools/setup-deps.sh" >/dev/null
 source "$root/tools/arch.sh"
 echo "bench.sh: bench_$name, $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
 quillon_check_runnable

@@ -8,8 +8,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=""
 case "${1:-}" in win32|x64) arch=$1; shift ;; esac
-source "$root/tools/arch.sh" "$arch"
+# Install first: without an architecture, the probe needs Wine's loader on the machine.
 "$root/tools/setup-deps.sh"
+source "$root/tools/arch.sh" "$arch"
 "$root/tools/build-deps.sh" "$QUILLON_ARCH"
 if [ ! -f "$QUILLON_BUILD/build.ninja" ]; then
   cmake -S "$root" -B "$QUILLON_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

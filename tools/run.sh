@@ -37,8 +37,12 @@ while [ $# -gt 0 ]; do
   shift
 done
 
+# Install first: the probe for 32-bit support needs Wine's loader on the machine. What the
+# install says comes after the line that names the build.
+setup_said=$("$root/tools/setup-deps.sh" 2>&1) || { echo "$setup_said" >&2; exit 1; }
 source "$root/tools/arch.sh"
 echo "run.sh: starting the $QUILLON_ARCH build, $QUILLON_DIST/Quillon.exe ($QUILLON_ARCH_WHY)"
+[ -z "$setup_said" ] || echo "$setup_said"
 quillon_check_runnable
 "$root/tools/build.sh" "$QUILLON_ARCH" dist
 source "$root/tools/wine-env.sh"

@@ -13,6 +13,7 @@ PACKAGES=(
   cmake ninja-build make dpkg-dev python3 iproute2 zip unzip
   libopus0  # the phone double decodes the audio with it (ctypes)
   adb
+  nsis  # tools/release.sh makes the installer with makensis
   # Native fuzz targets of the parsers (tools/fuzz.sh): clang with libFuzzer and sanitizers,
   # the host's Lua 5.1 and zlib.
   clang-14 libclang-rt-14-dev liblua5.1-0-dev zlib1g-dev

@@ -10,8 +10,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 # The sourced scripts read positional parameters of their own: keep CTest's aside.
 ctest_args=("$@")
 set --
+# Install first: the probe for 32-bit support needs Wine's loader on the machine. What the
+# install says comes after the line that names the build.
+setup_said=$("$root/tools/setup-deps.sh" 2>&1) || { echo "$setup_said" >&2; exit 1; }
 source "$root/tools/arch.sh"
 echo "test.sh: testing the $QUILLON_ARCH build ($QUILLON_ARCH_WHY)"
+[ -z "$setup_said" ] || echo "$setup_said"
 quillon_check_runnable
 "$root/tools/build.sh" "$QUILLON_ARCH"
 "$root/tools/build.sh" "$QUILLON_OTHER_ARCH" dist
