@@ -79,6 +79,9 @@ ScriptValue CGuiAdbLogic::CallOperation(const std::string& name, const ScriptVal
 int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
   // The hidden message-only window receives events posted from worker threads.
   Create(HWND_MESSAGE);
+  if (!m_instanceWindow.IsWindow())
+    m_instanceWindow.Start({&CGuiAdbLogic::OnTaskbarCreated, &CGuiAdbLogic::OnShowRequest, &CGuiAdbLogic::OnExitRequest},
+                           this);
   BuildExtensionTable(m_extensions);
   if (!m_taskQueue) {
     m_taskQueue = new (std::nothrow) ShareLib::CTaskQueueThread();

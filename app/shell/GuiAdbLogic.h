@@ -19,7 +19,7 @@
 #include "Quillon.h"
 #include "ScriptValue.h"
 #include "TaskListener.h"
-#include "TaskbarWatch.h"
+#include "InstanceWindow.h"
 #include "WindowImpl.h"
 #include "kelp.h"
 
@@ -102,6 +102,10 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   void AddTrayIcon();
   void DeleteTrayIcon();
   static void OnTaskbarCreated(void* bridge);
+  static void OnShowRequest(void* bridge);
+  static void OnExitRequest(void* bridge);
+  // Ends the program as the tray menu's exit does: "Uninit", then the message loop ends.
+  void ExitProgram();
   void OnTrayCallback(LPARAM mouseMessage);
   void OnTrayCommand(WPARAM command);
 
@@ -123,7 +127,7 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   std::atomic<bool> m_usbLinked{false};  // written on the library's threads
   NOTIFYICONDATAW m_tray = {};  // UI thread only
   bool m_trayShown = false;     // added and not deleted since; UI thread only
-  CTaskbarWatch m_taskbarWatch;
+  CInstanceWindow m_instanceWindow;  // UI thread; made by "Init"
   std::atomic<bool> m_addrWatchRunning{false};  // any thread
   // Declared last: destroyed first, its thread refreshes m_finder.
   CAddressWatch m_addrWatch{&m_addrWatchRunning, &CGuiAdbLogic::RefreshDiscovery, this};

@@ -41,7 +41,6 @@ void CGuiAdbLogic::AddTrayIcon() {
   }
   ::Shell_NotifyIconW(NIM_ADD, &m_tray);
   m_trayShown = true;
-  if (!m_taskbarWatch.IsWindow()) m_taskbarWatch.Start(&CGuiAdbLogic::OnTaskbarCreated, this);
 }
 
 void CGuiAdbLogic::DeleteTrayIcon() {
@@ -81,10 +80,19 @@ void CGuiAdbLogic::OnTrayCallback(LPARAM mouseMessage) {
 }
 
 void CGuiAdbLogic::OnTrayCommand(WPARAM command) {
-  if (command != ID_TRAY_EXIT) return;
+  if (command == ID_TRAY_EXIT) ExitProgram();
+}
+
+void CGuiAdbLogic::ExitProgram() {
   CallOperation("Uninit", ScriptValue(0), ScriptValue(0));
   ::PostQuitMessage(0);
 }
+
+void CGuiAdbLogic::OnShowRequest(void* bridge) {
+  static_cast<CGuiAdbLogic*>(bridge)->FireEvent("BringToTop", ScriptValue(0), ScriptValue(0));
+}
+
+void CGuiAdbLogic::OnExitRequest(void* bridge) { static_cast<CGuiAdbLogic*>(bridge)->ExitProgram(); }
 
 int CGuiAdbLogic::OnShellNotify(ScriptValue a, ScriptValue, ScriptValue&) {
   int timeout = a["timeout"].AsInt();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "GuiAdbLogic.h"
+#include "InstanceWindow.h"
 #include "UpdateCallbackImpl.h"
 #include "share.h"
 #include "wistro.h"
@@ -21,7 +22,9 @@ const wchar_t kSkinFile[] = L"skin.zip";
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  // Ends this process when another copy runs (after bringing that copy forward).
+  // A running copy shows its window, whatever its skin titles it, and this one ends.
+  if (ShowRunningInstance()) return 0;
+  // Ends this process when another copy runs (one still starting, or another session's).
   ShareLib::UniqueInstance(kMutexName, kMainWindowClass, kTitle, true, true);
   ShareLib::InitBugHandler(kTitle, 0);
 
