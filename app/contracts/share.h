@@ -26,7 +26,8 @@ SHARE_API bool UniqueInstance(const wchar_t* mutexName, const wchar_t* windowCla
                               const wchar_t* windowTitle, bool activateRunning, bool exitIfRunning);
 
 // Installs an unhandled-exception filter that writes "<appName>-crash-<time>.dmp" (a minidump)
-// and a short text report beside the program, then ends the process. flags is reserved (0).
+// and a short text report beside the program (where that folder cannot be written, in
+// "%LOCALAPPDATA%\<program file's name>\"), then ends the process. flags is reserved (0).
 SHARE_API bool InitBugHandler(const wchar_t* appName, int flags);
 
 // Full path of a file in the running program's folder.

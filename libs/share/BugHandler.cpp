@@ -1,5 +1,7 @@
 // Crash handler: on an unhandled exception it writes a minidump and a short text report
-// beside the program, then ends the process with the exception code as its exit code.
+// beside the program, or, where the program's folder cannot be written (an installed program),
+// in the user's own "%LOCALAPPDATA%\<program>\", then ends the process with the exception
+// code as its exit code.
 // Everything the handler needs (names, folder, the dbghelp entry point) is prepared when it is
 // installed, so that the crashed process does little more than write two files.
 #include "share.h"
@@ -16,7 +18,8 @@ typedef BOOL(WINAPI* MiniDumpWriteDumpFn)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
                                           PMINIDUMP_CALLBACK_INFORMATION);
 
 wchar_t g_appName[64];
-wchar_t g_folder[MAX_PATH];  // ends with a backslash
+wchar_t g_folder[MAX_PATH];          // the program's folder; ends with a backslash
+wchar_t g_userFolder[MAX_PATH + 64];  // %LOCALAPPDATA%\<program>\, or empty
 MiniDumpWriteDumpFn g_writeDump;
 LONG g_entered;
 
@@ -29,11 +32,37 @@ void CopySafeName(const wchar_t* from, wchar_t* to, size_t size) {
   if (n == 0 && size > 3) wcscpy(to, L"app");
 }
 
-HANDLE CreateReportFile(const wchar_t* stamp, const wchar_t* extension) {
-  wchar_t path[MAX_PATH + 128];
-  _snwprintf(path, ARRAYSIZE(path), L"%ls%ls-crash-%ls.%ls", g_folder, g_appName, stamp, extension);
+HANDLE CreateReportFileIn(const wchar_t* folder, const wchar_t* stamp, const wchar_t* extension) {
+  wchar_t path[MAX_PATH + 192];
+  _snwprintf(path, ARRAYSIZE(path), L"%ls%ls-crash-%ls.%ls", folder, g_appName, stamp, extension);
   path[ARRAYSIZE(path) - 1] = L'\0';
   return CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Beside the program when it can be written there, else in the user's folder (made now:
+// nothing is written there unless the program crashes).
+HANDLE CreateReportFile(const wchar_t* stamp, const wchar_t* extension) {
+  HANDLE file = CreateReportFileIn(g_folder, stamp, extension);
+  if (file != INVALID_HANDLE_VALUE || !g_userFolder[0]) return file;
+  CreateDirectoryW(g_userFolder, nullptr);
+  return CreateReportFileIn(g_userFolder, stamp, extension);
+}
+
+// "%LOCALAPPDATA%\<program file's name without extension>\", read while the process is sound.
+void FindUserFolder(const wchar_t* programPath) {
+  g_userFolder[0] = L'\0';
+  wchar_t base[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  const wchar_t* name = wcsrchr(programPath, L'\\');
+  name = name ? name + 1 : programPath;
+  wchar_t program[64];
+  size_t length = 0;
+  for (; name[length] && name[length] != L'.' && length + 1 < ARRAYSIZE(program); ++length) program[length] = name[length];
+  program[length] = L'\0';
+  if (length == 0) return;
+  _snwprintf(g_userFolder, ARRAYSIZE(g_userFolder), L"%ls\\%ls\\", base, program);
+  g_userFolder[ARRAYSIZE(g_userFolder) - 1] = L'\0';
 }
 
 void WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* info) {
@@ -122,6 +151,7 @@ bool InitBugHandler(const wchar_t* appName, int /*flags*/) {
 
   // Without the program's folder (a path too long), reports go to the current folder.
   DWORD n = GetModuleFileNameW(nullptr, g_folder, MAX_PATH);
+  FindUserFolder(n > 0 && n < MAX_PATH ? g_folder : L"");
   wchar_t* slash = n > 0 && n < MAX_PATH ? wcsrchr(g_folder, L'\\') : nullptr;
   if (slash)
     slash[1] = L'\0';
