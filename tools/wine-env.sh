@@ -17,8 +17,9 @@ else
   export WINEARCH=win32
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
-# No crash dialog (it would hang a test), no Mono or Gecko installers.
-export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
+# No crash dialog (it would hang a test), no Mono or Gecko installers, and no menu entries on
+# this machine for the shortcuts that setup makes inside the prefix.
+export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d;winemenubuilder.exe=d"
 
 # Bump when wine_prefix_init sets something new: older prefixes are made again.
 _quillon_prefix_version=3

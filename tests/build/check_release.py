@@ -1,5 +1,6 @@
 """Runs tools/release.sh and checks its archive: the deliverables and the Windows README,
-binaries without debug information that name their symbol files, and the version."""
+binaries without debug information that name their symbol files, and the version; and that
+the installer was made beside it (tests/build/installer_test.py runs it)."""
 import subprocess
 import sys
 import zipfile
@@ -24,6 +25,9 @@ for binary in sorted(stage.glob("*.exe")) + sorted(stage.glob("*.dll")):
         failures.append(f"{binary.name} carries debug information")
     if ".gnu_debuglink" not in headers:
         failures.append(f"{binary.name} does not name its symbol file")
+setup = root / "build" / f"Quillon-{version}-setup.exe"
+if not setup.is_file() or setup.read_bytes()[:2] != b"MZ":
+    failures.append(f"no installer {setup.name}")
 for f in failures:
     print("failed:", f)
 print(f"{len(expected) - len(failures)} passed, {len(failures)} failed")

@@ -62,7 +62,7 @@ class Namespaces:
         env = dict(os.environ)
         # The architecture, its Wine (PATH) and its dist folder are the test command's.
         env.update(WINEPREFIX=self.prefix, WINEARCH=os.environ.get("WINEARCH", "win32"), WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d",
+                   WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d;winemenubuilder.exe=d",
                    WINEPATH=os.environ.get("QUILLON_DIST") or os.environ.get("WINEPATH", ""))
         return env
 
