@@ -68,6 +68,8 @@ function handlers.TaskRecords(records) Transfers.OnTaskRecords(records) end
 function main()
   Ui.wnd = g_UIMgr:CreateWindow("ui\\main.xml")  -- runs the parts' scripts first
   Ui.root = Ui.wnd and Ui.wnd:GetRootControl()
+  -- Started at sign-in: only the tray icon shows until the user asks for the window.
+  if Ui.wnd and g_GuiAdbLogic:Call("StartsInTray") == 1 then Ui.wnd:SetVisible(0) end
   ChooseLanguage(g_GuiAdbLogic:Call("GetUILanguage"))
   Ui.ShowTexts()
   Ui.ShowPage(0)

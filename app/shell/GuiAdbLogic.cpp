@@ -28,6 +28,7 @@ CGuiAdbLogic::CGuiAdbLogic() {
   m_operations["ShareWifi"] = &CGuiAdbLogic::OnNothing;
   m_operations["GetVersion"] = &CGuiAdbLogic::OnGetVersion;
   m_operations["GetUILanguage"] = &CGuiAdbLogic::OnGetUILanguage;
+  m_operations["StartsInTray"] = &CGuiAdbLogic::OnStartsInTray;
   m_operations["TrimText"] = &CGuiAdbLogic::OnTrimText;
 }
 

@@ -55,6 +55,9 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   // Runs an operation from C++ (the tray menu's exit runs "Uninit" this way).
   ScriptValue CallOperation(const std::string& name, const ScriptValue& a, const ScriptValue& b);
 
+  // Set by the entry point before the skin starts: the window begins hidden in the tray.
+  void SetStartInTray(bool inTray) { m_startInTray = inTray; }
+
   // The notification-area icon's record; cbSize 0 until the icon was first added.
   const NOTIFYICONDATAW& TrayRecord() const { return m_tray; }
 
@@ -97,6 +100,7 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   // What a skin cannot find out by itself (its Lua has no string or os library).
   int OnGetVersion(ScriptValue a, ScriptValue b, ScriptValue& result);
   int OnGetUILanguage(ScriptValue a, ScriptValue b, ScriptValue& result);
+  int OnStartsInTray(ScriptValue a, ScriptValue b, ScriptValue& result);
   int OnTrimText(ScriptValue a, ScriptValue b, ScriptValue& result);
 
   void AddTrayIcon();
@@ -125,6 +129,7 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   CQuillon m_quillon;
   CKelpForwarder m_forwarder{&m_kelp};  // the phone links' way to ADB forwards
   std::atomic<bool> m_usbLinked{false};  // written on the library's threads
+  bool m_startInTray = false;   // UI thread only
   NOTIFYICONDATAW m_tray = {};  // UI thread only
   bool m_trayShown = false;     // added and not deleted since; UI thread only
   CInstanceWindow m_instanceWindow;  // UI thread; made by "Init"

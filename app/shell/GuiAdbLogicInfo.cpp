@@ -1,5 +1,5 @@
 // The bridge's information operations for skins: the program's version, the user's interface
-// language, and text trimmed of the line breaks devices end their answers with.
+// language, how the program was started, and text trimmed of the line breaks devices end their answers with.
 #include <windows.h>
 
 #include <string>
@@ -16,6 +16,13 @@ int CGuiAdbLogic::OnGetVersion(ScriptValue, ScriptValue, ScriptValue& result) {
 // States); a skin picks its texts by the primary language, the low 10 bits.
 int CGuiAdbLogic::OnGetUILanguage(ScriptValue, ScriptValue, ScriptValue& result) {
   result = ScriptValue((int)::GetUserDefaultUILanguage());
+  return 0;
+}
+
+// 1 when the program was started to sit in the notification area (--tray, as at sign-in): the
+// skin then keeps its window hidden until the tray icon or a second start shows it.
+int CGuiAdbLogic::OnStartsInTray(ScriptValue, ScriptValue, ScriptValue& result) {
+  result = ScriptValue(m_startInTray ? 1 : 0);
   return 0;
 }
 

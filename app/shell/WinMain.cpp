@@ -7,6 +7,7 @@
 
 #include "GuiAdbLogic.h"
 #include "InstanceWindow.h"
+#include "StartOptions.h"
 #include "UpdateCallbackImpl.h"
 #include "share.h"
 #include "wistro.h"
@@ -32,6 +33,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Wistro_Init(kUpdateAppKey, &updateCallback);
 
   InitZOV();
+  if (CGuiAdbLogic* bridge = CGuiAdbLogic::Instance())
+    bridge->SetStartInTray(ParseStartOptions(::GetCommandLineW()).inTray);
   if (lua_State* L = GetLuaState()) {
     PushGuiAdbLogic(L, CGuiAdbLogic::Instance());
     lua_setfield(L, LUA_GLOBALSINDEX, kBridgeGlobal);

@@ -181,11 +181,13 @@ def run_machine(m, locked, program, setup, upgrade, version, newer, times):
               "the entry has its icon, location, size and quiet uninstall")
         check("Quillon" not in (m.reg(RUN) or {}), "no start at sign-in when declined")
 
-        # The installed program starts and shows its window; a second start brings it back
-        # from the notification area.
+        # Started as at sign-in, the installed program sits in the tray; a second start shows
+        # its window; closed to the tray, a second start brings it back.
         exe = f"{m.echo('%LOCALAPPDATA%')}\\Programs\\Quillon\\Quillon.exe"
-        quillon = m.start(exe)
-        check(wait_for(window_shown, 30), "the installed Quillon shows its window")
+        quillon = m.start(exe, "--tray")
+        check(not wait_for(window_shown, 8) and quillon.poll() is None, "started with --tray, no window shows")
+        second = m.wine(exe, timeout=60)
+        check(second.returncode == 0 and wait_for(window_shown, 30), "the installed Quillon shows its window")
         geometry = dict(kv.split("=") for kv in xdo("getwindowgeometry", "--shell", window_shown().split()[0]).split())
         xdo("mousemove", str(int(geometry["X"]) + 358), str(int(geometry["Y"]) + 28), "click", "1")
         check(wait_for(lambda: not window_shown(), 10), "close hides the window")
@@ -221,7 +223,7 @@ def run_machine(m, locked, program, setup, upgrade, version, newer, times):
         r = m.wine(upgrade, "/S", "/AUTOSTART=1")
         check(r.returncode == 0 and os.path.isfile(os.path.join(folder, "zov.dll")),
               "installing the same version again repairs")
-        check((m.reg(RUN) or {}).get("Quillon") == f'"{exe}"', "Quillon starts at sign-in when chosen")
+        check((m.reg(RUN) or {}).get("Quillon") == f'"{exe}" --tray', "Quillon starts at sign-in in the tray when chosen")
 
         # Uninstall ends the running Quillon and leaves nothing setup made. The uninstaller
         # runs on as a copy of itself: wait for what it removes.

@@ -54,7 +54,9 @@ Var SignInBox       ; the options page's check box
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_FUNCTION StartQuillon
 !define MUI_FINISHPAGE_TEXT "$(FinishText)"
-!define MUI_FINISHPAGE_TEXT_LARGE
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "$(ShowNotes)"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
@@ -281,7 +283,7 @@ Section "Quillon"
   WriteRegStr SHCTX "${UNINST_KEY}" "StartAtSignIn" "$StartAtSignIn"
 
   ${If} $StartAtSignIn == "1"
-    WriteRegStr SHCTX "${RUN_KEY}" "Quillon" '"$INSTDIR\Quillon.exe"'
+    WriteRegStr SHCTX "${RUN_KEY}" "Quillon" '"$INSTDIR\Quillon.exe" --tray'
   ${Else}
     DeleteRegValue SHCTX "${RUN_KEY}" "Quillon"
   ${EndIf}
