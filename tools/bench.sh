@@ -6,12 +6,13 @@
 #   tools/bench.sh attach [rounds]          inside the adb sandbox (root)
 #   tools/bench.sh startup [--idle S] [--stream S]   Quillon.exe started, idle, then streaming (root)
 #   tools/bench.sh latency [clicks] [udp|tcp]         sound played on the PC to the phone's block (root)
+#   tools/bench.sh footprint [--runs N] [--idle S] [--stream S]   start-up and memory beside a bare window (root)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-}
 case "$name" in
-  binding|events|paint|controls|edit|richedit|link|capture|push|attach|startup|latency) shift ;;
-  *) sed -n '2,8p' "$0" >&2; exit 64 ;;
+  binding|events|paint|controls|edit|richedit|link|capture|push|attach|startup|latency|footprint) shift ;;
+  *) sed -n '2,9p' "$0" >&2; exit 64 ;;
 esac
 # The sourced scripts read positional parameters of their own: keep the benchmark's aside.
 args=("$@")
@@ -30,6 +31,8 @@ if [ "$name" = latency ]; then
 fi
 if [ "$name" = startup ] || [ "$name" = latency ]; then
   "$root/tools/build.sh" "$QUILLON_ARCH" dist
+elif [ "$name" = footprint ]; then
+  "$root/tools/build.sh" "$QUILLON_ARCH" bench_bare_window bench_footprint_probe dist
 else
   "$root/tools/build.sh" "$QUILLON_ARCH" "bench_$name" dist
 fi
@@ -39,6 +42,8 @@ exe="$QUILLON_BUILD/bench/bench_$name.exe"
 case "$name" in
   push) python3 "$root/bench/bench_push.py" "$exe" "${args[@]}" ;;
   startup) python3 "$root/bench/bench_startup.py" --dist "$QUILLON_DIST" --build "$QUILLON_BUILD" "${args[@]}" ;;
+  footprint) python3 "$root/bench/bench_footprint.py" --dist "$QUILLON_DIST" --build "$QUILLON_BUILD" \
+      --arch "$QUILLON_ARCH" "${args[@]}" ;;
   latency) python3 "$root/bench/bench_latency.py" --dist "$QUILLON_DIST" --build "$QUILLON_BUILD" \
       ${args[0]:+--clicks "${args[0]}"} ${args[1]:+--transport "${args[1]}"} ;;
   attach) python3 "$root/tests/peers/adb_sandbox.py" --wine --timeout 900 -- "$exe" "${args[@]}" ;;

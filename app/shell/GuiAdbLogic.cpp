@@ -81,7 +81,8 @@ int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
   // The hidden message-only window receives events posted from worker threads.
   Create(HWND_MESSAGE);
   if (!m_instanceWindow.IsWindow())
-    m_instanceWindow.Start({&CGuiAdbLogic::OnTaskbarCreated, &CGuiAdbLogic::OnShowRequest, &CGuiAdbLogic::OnExitRequest},
+    m_instanceWindow.Start({&CGuiAdbLogic::OnTaskbarCreated, &CGuiAdbLogic::OnShowRequest, &CGuiAdbLogic::OnExitRequest,
+                            &CGuiAdbLogic::OnFootprintRequest},
                            this);
   BuildExtensionTable(m_extensions);
   if (!m_taskQueue) {

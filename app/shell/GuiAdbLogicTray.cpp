@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "FootprintReport.h"
 #include "GuiAdbLogic.h"
 #include "ScopedWin.h"
 #include "TextConv.h"
@@ -93,6 +94,10 @@ void CGuiAdbLogic::OnShowRequest(void* bridge) {
 }
 
 void CGuiAdbLogic::OnExitRequest(void* bridge) { static_cast<CGuiAdbLogic*>(bridge)->ExitProgram(); }
+
+void CGuiAdbLogic::OnFootprintRequest(void* bridge) {
+  WriteFootprintReport(static_cast<CGuiAdbLogic*>(bridge)->ListenerState());
+}
 
 int CGuiAdbLogic::OnShellNotify(ScriptValue a, ScriptValue, ScriptValue&) {
   int timeout = a["timeout"].AsInt();

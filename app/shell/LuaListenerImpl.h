@@ -44,6 +44,8 @@ class LuaListenerBase {
   void DeliverEvent(int id);
 
   DWORD OwnerThreadId() const { return m_ownerThread; }
+  // The attached listener's script state, or null before a listener is attached.
+  lua_State* ListenerState() const { return m_listeners.empty() ? nullptr : m_listeners.front().L; }
   size_t PendingCount();
 
  protected:
