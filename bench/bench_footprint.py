@@ -9,7 +9,11 @@ function, its committed private memory by owner (thread stacks, process heaps, t
 region) and the largest private dirty mappings Linux sees. Last, the same figures after
 streaming the test tone to the phone double and after the phone unlinks.
 
-    bench_footprint.py --dist DIR --build DIR --arch win32|x64 [--runs N] [--idle S] [--stream S]"""
+The program runs from --dist (the release's stripped files: Wine reads a DLL's debug sections
+into memory with the rest of the file, 17 MiB of private memory for the build folder's
+binaries); thread start addresses are named from --symbols (the build folder).
+
+    bench_footprint.py --dist DIR --symbols DIR --build DIR --arch win32|x64 [--runs N] [--idle S] [--stream S]"""
 import argparse
 import os
 import re
@@ -179,6 +183,7 @@ def breakdown(m, dist, arch, label):
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--dist", required=True)
+    p.add_argument("--symbols", required=True)
     p.add_argument("--build", required=True)
     p.add_argument("--arch", default="win32")
     p.add_argument("--runs", type=int, default=5)
@@ -228,7 +233,7 @@ def main():
             row(name, col("bare", key), col("quillon", key), "")
 
         proc, idle = last
-        breakdown(idle, args.dist, args.arch, "at idle")
+        breakdown(idle, args.symbols, args.arch, "at idle")
         if args.stream > 0:
             phone = subprocess.Popen(
                 ["ip", "netns", "exec", ns.phone, sys.executable, os.path.join(ROOT, "tests", "peers", "phone_double.py"),
@@ -250,7 +255,7 @@ def main():
                                      ("threads", "threads", 1), ("gdi", "GDI objects", 1), ("user", "user objects", 1)):
                 print(f"  {name:<26} {statistics.median(col('quillon', key)) / scale:9.1f} "
                       f"{streaming[key] / scale:9.1f} {after[key] / scale:9.1f}")
-            breakdown(after, args.dist, args.arch, "after the phone left")
+            breakdown(after, args.symbols, args.arch, "after the phone left")
         print("\nafter a 48 MB transfer: not measured by this benchmark yet (transfers need the USB sandbox)")
         proc.kill()
         if os.path.exists(report):

@@ -33,6 +33,8 @@ if [ "$name" = startup ] || [ "$name" = latency ]; then
   "$root/tools/build.sh" "$QUILLON_ARCH" dist
 elif [ "$name" = footprint ]; then
   "$root/tools/build.sh" "$QUILLON_ARCH" bench_bare_window bench_footprint_probe dist
+  # What users run: the release's stripped files (Wine reads a DLL's debug sections into memory).
+  "$root/tools/release.sh" "$QUILLON_ARCH" >/dev/null
 else
   "$root/tools/build.sh" "$QUILLON_ARCH" "bench_$name" dist
 fi
@@ -42,8 +44,8 @@ exe="$QUILLON_BUILD/bench/bench_$name.exe"
 case "$name" in
   push) python3 "$root/bench/bench_push.py" "$exe" "${args[@]}" ;;
   startup) python3 "$root/bench/bench_startup.py" --dist "$QUILLON_DIST" --build "$QUILLON_BUILD" "${args[@]}" ;;
-  footprint) python3 "$root/bench/bench_footprint.py" --dist "$QUILLON_DIST" --build "$QUILLON_BUILD" \
-      --arch "$QUILLON_ARCH" "${args[@]}" ;;
+  footprint) python3 "$root/bench/bench_footprint.py" --dist "$root/build/release/Quillon-$(head -n1 "$root/VERSION")-$QUILLON_ARCH" \
+      --symbols "$QUILLON_DIST" --build "$QUILLON_BUILD" --arch "$QUILLON_ARCH" "${args[@]}" ;;
   latency) python3 "$root/bench/bench_latency.py" --dist "$QUILLON_DIST" --build "$QUILLON_BUILD" \
       ${args[0]:+--clicks "${args[0]}"} ${args[1]:+--transport "${args[1]}"} ;;
   attach) python3 "$root/tests/peers/adb_sandbox.py" --wine --timeout 900 -- "$exe" "${args[@]}" ;;
