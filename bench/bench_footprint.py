@@ -75,12 +75,16 @@ class Run:
         if report and os.path.exists(report):
             for line in open(report):
                 f = line.split()
+                if not f:
+                    continue
                 if f[0] == "heap":  # heap <base> committed <n> busy <n> blocks <n> large <n>
                     facts["heaps"].append({k: int(v) for k, v in zip(f[2::2], f[3::2])})
                 elif f[0] == "heapregion":
                     facts["heapregions"].add(int(f[1], 16))
                 elif f[0] == "lua":
                     facts["lua"] = int(f[1])
+                elif f[0] in ("handles", "gdi"):
+                    facts["own_" + f[0]] = int(f[1])
         # Regions the program's heaps walk as their own.
         facts["regions"] = [(b, s, e, "heap" if b in facts["heapregions"] else o) for b, s, e, o in facts["regions"]]
         return facts
@@ -106,8 +110,8 @@ def measure(run, probe_exe, window_class, pid, report=None):
     # Wine answers no private usage for another process: the committed private regions' sum.
     committed = sum(size for _, size, _, _ in facts["regions"])
     return {"rss": totals["Rss"], "pss": totals["Pss"], "dirty": totals["Private_Dirty"], "private": committed,
-            "gdi": int(facts.get("gdi_objects", 0)), "user": int(facts.get("user_objects", 0)),
-            "handles": int(facts.get("handles", 0)), "threads": linux_threads(pid), "facts": facts, "maps": maps}
+            "gdi": facts.get("own_gdi", int(facts.get("gdi_objects", 0))), "user": int(facts.get("user_objects", 0)),
+            "handles": facts.get("own_handles", int(facts.get("handles", 0))), "threads": linux_threads(pid), "facts": facts, "maps": maps}
 
 
 def symbolize(dist, arch, start):
@@ -200,7 +204,7 @@ def main():
         env = ns.wine_prefix(args.build)
         env["SHARE_CAPTURE_SOURCE"] = "tone:440"
         report = os.path.join(args.build, f"footprint-report-{os.getpid()}.txt")
-        env["QUILLON_FOOTPRINT_FILE"] = "Z:" + report.replace("/", "\\")
+        env["QUILLON_REPORT_FILE"] = "Z:" + report.replace("/", "\\")
         run = Run(ns, env)
         figures = {"bare": [], "quillon": []}
         last = None
@@ -228,7 +232,7 @@ def main():
         for key, name in (("rss", "resident"), ("pss", "proportional"), ("dirty", "private dirty"),
                           ("private", "private committed")):
             row(name, col("bare", key), col("quillon", key), "MiB", MiB)
-        for key, name in (("threads", "threads"), ("handles", "handles"), ("gdi", "GDI objects (0: Wine)"),
+        for key, name in (("threads", "threads"), ("handles", "handles"), ("gdi", "GDI objects"),
                           ("user", "user objects (0: Wine)")):
             row(name, col("bare", key), col("quillon", key), "")
 

@@ -4,7 +4,7 @@
 // private memory region by region, each region named by what can be told from outside: a
 // thread's stack, or unknown. Prints one "key value..." line per fact. With "report", it first
 // asks the program for its own report of its heaps (Quillon's instance window writes it to
-// the file its QUILLON_FOOTPRINT_FILE names).
+// the file its QUILLON_REPORT_FILE names).
 //   footprint_probe <window class> [report]
 #include <windows.h>
 #include <psapi.h>
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   }
   if (argc > 2 && strcmp(argv[2], "report") == 0) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, RegisterWindowMessageW(L"QuillonFootprintReport"), 0, 0, SMTO_ABORTIFHUNG, 10000,
+    SendMessageTimeoutW(window, RegisterWindowMessageW(L"QuillonDiagnosticReport"), 0, 0, SMTO_ABORTIFHUNG, 10000,
                         &result);
   }
   DWORD pid = 0;

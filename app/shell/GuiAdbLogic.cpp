@@ -82,7 +82,7 @@ int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
   Create(HWND_MESSAGE);
   if (!m_instanceWindow.IsWindow())
     m_instanceWindow.Start({&CGuiAdbLogic::OnTaskbarCreated, &CGuiAdbLogic::OnShowRequest, &CGuiAdbLogic::OnExitRequest,
-                            &CGuiAdbLogic::OnFootprintRequest},
+                            &CGuiAdbLogic::OnReportRequest},
                            this);
   BuildExtensionTable(m_extensions);
   if (!m_taskQueue) {

@@ -108,7 +108,7 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   static void OnTaskbarCreated(void* bridge);
   static void OnShowRequest(void* bridge);
   static void OnExitRequest(void* bridge);
-  static void OnFootprintRequest(void* bridge);
+  static void OnReportRequest(void* bridge);
   // Ends the program as the tray menu's exit does: "Uninit", then the message loop ends.
   void ExitProgram();
   void OnTrayCallback(LPARAM mouseMessage);

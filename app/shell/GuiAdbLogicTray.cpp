@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "FootprintReport.h"
+#include "DiagnosticReport.h"
 #include "GuiAdbLogic.h"
 #include "ScopedWin.h"
 #include "TextConv.h"
@@ -95,8 +95,9 @@ void CGuiAdbLogic::OnShowRequest(void* bridge) {
 
 void CGuiAdbLogic::OnExitRequest(void* bridge) { static_cast<CGuiAdbLogic*>(bridge)->ExitProgram(); }
 
-void CGuiAdbLogic::OnFootprintRequest(void* bridge) {
-  WriteFootprintReport(static_cast<CGuiAdbLogic*>(bridge)->ListenerState());
+void CGuiAdbLogic::OnReportRequest(void* bridge) {
+  CGuiAdbLogic* self = static_cast<CGuiAdbLogic*>(bridge);
+  WriteDiagnosticReport(self->ListenerState(), {self->m_trayShown, self->m_usbLinked});
 }
 
 int CGuiAdbLogic::OnShellNotify(ScriptValue a, ScriptValue, ScriptValue&) {

@@ -1,14 +1,14 @@
 // The running Quillon's hidden top-level window, and the second start's way to reach it.
 #include "InstanceWindow.h"
 
-#include "FootprintReport.h"
+#include "DiagnosticReport.h"
 
 bool CInstanceWindow::Start(const Handlers& handlers, void* context) {
   m_handlers = handlers;
   m_context = context;
   m_taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
   m_show = ::RegisterWindowMessageW(kShowMessage);
-  m_footprint = ::RegisterWindowMessageW(kFootprintMessage);
+  m_report = ::RegisterWindowMessageW(kReportMessage);
   return Create(nullptr, nullptr, WS_POPUP, WS_EX_TOOLWINDOW) != nullptr;
 }
 
@@ -20,8 +20,8 @@ BOOL CInstanceWindow::ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESU
     handler = m_handlers.taskbarCreated;
   else if (msg != 0 && msg == m_show)
     handler = m_handlers.show;
-  else if (msg != 0 && msg == m_footprint)
-    handler = m_handlers.footprint;
+  else if (msg != 0 && msg == m_report)
+    handler = m_handlers.report;
   else
     return FALSE;
   if (handler) handler(m_context);

@@ -3,7 +3,7 @@
 // - a second start of Quillon posts it the registered message kShowMessage, and the running
 //   copy brings its window forward (from the notification area too);
 // - setup and the uninstaller send it WM_CLOSE, and Quillon exits as the tray menu's exit does;
-// - the footprint benchmark asks for a report of the heaps (FootprintReport.h);
+// - the benchmarks and the day-of-use run ask it for a diagnostic report (DiagnosticReport.h);
 // - the taskbar announces itself with "TaskbarCreated" to every top-level window when Explorer
 //   restarts (message-only windows, such as the bridge's, never receive broadcasts).
 // It is never shown and has no taskbar button.
@@ -24,7 +24,7 @@ class CInstanceWindow : public CWindowImpl<CInstanceWindow> {
     Handler taskbarCreated;  // add the tray icon again
     Handler show;            // bring the main window forward
     Handler exit;            // end the program cleanly
-    Handler footprint;       // write the footprint report (benchmarks)
+    Handler report;          // write the diagnostic report (benchmarks, the day-of-use run)
   };
   static const wchar_t* GetWndClassName() { return kInstanceWindowClass; }
 
@@ -37,7 +37,7 @@ class CInstanceWindow : public CWindowImpl<CInstanceWindow> {
  private:
   UINT m_taskbarCreated = 0;
   UINT m_show = 0;
-  UINT m_footprint = 0;
+  UINT m_report = 0;
   Handlers m_handlers = {};
   void* m_context = nullptr;
 };
