@@ -186,6 +186,7 @@ class Phone:
         self.report["handshake"] = True
         self.report.setdefault("handshake_at", self.now())
         self.control = c
+        self.report.setdefault("links", []).append({"at": self.now(), "usb": bool(self.args.usb or usb)})
         self.log("handshake pcid")
         if self.args.usb or usb:
             self.send(USB_CONFIRMED)
@@ -224,6 +225,9 @@ class Phone:
             c.close()
         except OSError:
             pass
+        if self.control is c:
+            self.control = None
+        self.report.setdefault("unlinks", []).append(self.now())
 
     def leave_later(self):
         time.sleep(self.args.leave_after_stop)
@@ -358,11 +362,23 @@ class Phone:
     def commands(self):
         """The phone's buttons, pressed by the test: "state N" sends 0x0112 N, "leave" 0x0101,
         "blocks" prints the audio blocks received so far, "snr HZ" the last second's SNR
-        against a tone of HZ."""
+        against a tone of HZ, "announce" announces the control port once (as the app does while
+        it has no link), "report" prints the report so far as one line of JSON."""
         for line in sys.stdin:
             words = line.split()
             if words and words[0] == "snr":
                 self.log(f"snr {self.snr(float(words[1]))}")
+                continue
+            if words and words[0] == "announce":
+                try:
+                    self.announce()
+                except OSError as e:  # off the network: the announcement goes nowhere
+                    self.log(f"announce failed: {e}")
+                continue
+            if words and words[0] == "report":
+                with self.lock:
+                    self.log("so-far " + json.dumps({k: self.report.get(k) for k in (
+                        "audio", "links", "unlinks", "messages", "errors")}))
                 continue
             if not words or self.control is None and words[0] != "blocks":
                 continue
