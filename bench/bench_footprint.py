@@ -23,8 +23,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "link"))
-from netns import PHONE_ADDR, ROOT, Namespaces  # noqa: E402
-from bench_startup import band_painted, xdo  # noqa: E402
+from netns import Namespaces  # noqa: E402
+from bench_startup import band_painted, start_streaming_phone, xdo  # noqa: E402
 
 MiB = 1024 * 1024
 
@@ -239,14 +239,7 @@ def main():
         proc, idle = last
         breakdown(idle, args.symbols, args.arch, "at idle")
         if args.stream > 0:
-            phone = subprocess.Popen(
-                ["ip", "netns", "exec", ns.phone, sys.executable, os.path.join(ROOT, "tests", "peers", "phone_double.py"),
-                 "--bind", PHONE_ADDR, "--state-sync", "3", "--state-delay", "1", "--start-delay", "0",
-                 "--duration", str(args.stream + 30), "--commands"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                text=True)
-            for line in phone.stdout:
-                if "audio arrives" in line:
-                    break
+            phone = start_streaming_phone(ns, args.stream)
             time.sleep(args.stream)
             streaming = measure(run, probe_exe, "QuillonInstance", proc.pid, report)
             phone.kill()

@@ -65,6 +65,18 @@ def resident_mib(pid):
     return 0.0
 
 
+def start_streaming_phone(ns, seconds):
+    """The phone double on Wi-Fi, pressing play once linked; returns when the audio arrives."""
+    phone = subprocess.Popen(
+        ["ip", "netns", "exec", ns.phone, sys.executable, os.path.join(ROOT, "tests", "peers", "phone_double.py"),
+         "--bind", PHONE_ADDR, "--state-sync", "3", "--state-delay", "1", "--start-delay", "0",
+         "--duration", str(seconds + 30), "--commands"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    for line in phone.stdout:
+        if "audio arrives" in line:
+            break
+    return phone
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--dist", required=True)
@@ -104,14 +116,7 @@ def main():
         if k1 - k0 > 1:
             minute = 60 / (k1 - k0)
             print(f"CPU per idle minute        {(i1 - i0) * minute:7.2f} s Quillon, {(j1 - j0) * minute:.2f} s wineserver")
-        phone = subprocess.Popen(
-            ["ip", "netns", "exec", ns.phone, sys.executable, os.path.join(ROOT, "tests", "peers", "phone_double.py"),
-             "--bind", PHONE_ADDR, "--state-sync", "3", "--state-delay", "1", "--start-delay", "0",
-             "--duration", str(args.stream + 30), "--commands"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            text=True)
-        for line in phone.stdout:
-            if "audio arrives" in line:
-                break
+        phone = start_streaming_phone(ns, args.stream)
         c0, s0, w0 = cpu_seconds(pid), cpu_seconds(server) if server else 0, time.monotonic()
         time.sleep(args.stream)
         c1, s1, w1 = cpu_seconds(pid), cpu_seconds(server) if server else 0, time.monotonic()

@@ -23,26 +23,15 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "link"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "skin"))
 from netns import Checks  # noqa: E402
+from desktop import wait_for, xdo  # noqa: E402
 
 UNINST = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillon"
 RUN = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 FILES = ["Quillon.exe", "zov.dll", "lua5.1.dll", "share.dll", "kelp.dll", "wistro.dll", "anipic.dll",
          "skin.zip", "README.txt", "Uninstall.exe"]
 check = Checks()
-
-
-def wait_for(pred, timeout, step=0.25):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        if pred():
-            return True
-        time.sleep(step)
-    return pred()
-
-
-def xdo(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
 
 
 def window_shown():
