@@ -201,6 +201,26 @@ TEST_F(LinkReactionsTest, AbortedSocketWithoutLinkDoesNothing) {
   closesocket(c);
 }
 
+// Guards a fault: an aborted socket left the table quietly, so a phone whose only link was
+// reset or died stayed "linked" in the window.
+TEST_F(LinkReactionsTest, AbortThatEndsTheLinkDisconnectsUnlessTheOtherSocketKeepsIt) {
+  SOCKET cw, sw, cu, su;
+  ASSERT_TRUE(MakePair(&cw, &sw));
+  ASSERT_TRUE(MakePair(&cu, &su));
+  table.Attach(su, &host.forwarder, true);
+  table.ConfirmUsb(su);
+  Found(sw);
+  reactions.OnAborted(sw);  // the confirmed USB socket keeps the phone linked
+  EXPECT_TRUE(host.events.empty());
+  reactions.OnAborted(su);  // no Wi-Fi left and the reconnect fails: the link has ended
+  EXPECT_EQ(host.reconnects, 1);
+  ASSERT_EQ(host.events.size(), 1u);
+  EXPECT_EQ(host.events[0].first, "Disconnect");
+  EXPECT_EQ(table.LinkCount(), 0u);
+  closesocket(cw);
+  closesocket(cu);
+}
+
 TEST(UsbReconnect, FailedForwardMakesNoSocket) {
   FakeForwarder fwd;
   fwd.result = 1;
