@@ -15,6 +15,8 @@ namespace {
 
 const wchar_t kAllowSwitch[] = L"--allow-firewall";
 const wchar_t kRemoveSwitch[] = L"--remove-firewall";
+// The elevated copy only talks to the firewall: a second or two; the bound covers a slow PC.
+const DWORD kElevatedWaitMs = 30000;
 
 // A BSTR for one call.
 class Bstr {
@@ -147,6 +149,24 @@ int RemoveRules(const std::vector<std::wstring>& names, std::wstring* message) {
   }
   *message = L"Quillon's firewall rules were removed.";
   return kOk;
+}
+
+int AllowElevated() {
+  std::wstring path = ProgramPath();
+  SHELLEXECUTEINFOW run = {};
+  run.cbSize = sizeof(run);
+  run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  run.lpVerb = L"runas";
+  run.lpFile = path.c_str();
+  run.lpParameters = kAllowSwitch;
+  run.nShow = SW_HIDE;
+  if (!::ShellExecuteExW(&run) || !run.hProcess) return -1;
+  win::AutoHandle process(run.hProcess);
+  DWORD code = 0;
+  if (::WaitForSingleObject(process.get(), kElevatedWaitMs) != WAIT_OBJECT_0 ||
+      !::GetExitCodeProcess(process.get(), &code))
+    return -1;
+  return (int)code;
 }
 
 bool HandleCommandLine(const wchar_t* commandLine, int* exitCode) {

@@ -28,4 +28,9 @@ bool HandleCommandLine(const wchar_t* commandLine, int* exitCode);
 int AddRules(const std::vector<Rule>& rules, std::wstring* message);
 int RemoveRules(const std::vector<std::wstring>& names, std::wstring* message);
 
+// For the window's "Allow Quillon on this network": runs this program with --allow-firewall,
+// elevated (Windows asks the user once), and waits for it (bounded). Its exit code, or -1 when
+// it could not be started (the user said no) or did not end in time.
+int AllowElevated();
+
 }  // namespace firewall

@@ -29,6 +29,7 @@ CGuiAdbLogic::CGuiAdbLogic() {
   m_operations["GetVersion"] = &CGuiAdbLogic::OnGetVersion;
   m_operations["GetUILanguage"] = &CGuiAdbLogic::OnGetUILanguage;
   m_operations["TrimText"] = &CGuiAdbLogic::OnTrimText;
+  m_operations["AllowFirewall"] = &CGuiAdbLogic::OnAllowFirewall;
 }
 
 CGuiAdbLogic::~CGuiAdbLogic() {
