@@ -188,7 +188,7 @@ void CIOCPServer::Work() {
     if (!record) {
       // The wait itself failed: only a port closed under us ends the worker; anything else
       // (and an empty packet that is not a stop) waits again.
-      if (!ok && error == ERROR_INVALID_HANDLE) return;
+      if (!ok && (error == ERROR_INVALID_HANDLE || error == ERROR_ABANDONED_WAIT_0)) return;
       continue;
     }
     if (ok && record->failure) error = record->failure;  // a read refused when posted
