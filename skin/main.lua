@@ -78,6 +78,7 @@ function main()
     if h then h(a, b) end
   end)
   g_GuiAdbLogic:Call("Init")
+  Link.StartSearching()
   g_UIMgr:RunMessageLoop()
   g_GuiAdbLogic:Call("Uninit")
 end

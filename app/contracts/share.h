@@ -73,11 +73,28 @@ SHARE_API int UDPSend(SOCKET s, const void* data, int length);
 SHARE_API int UDPRecvfrom(SOCKET s, void* buffer, int size, uint32_t* address, uint16_t* port);
 // One datagram from a socket of its own (broadcast allowed).
 SHARE_API int UDPClientSend(const void* data, int length, uint32_t address, uint16_t port);
+// The same from a socket bound to one of the PC's addresses (INADDR_ANY: not bound), so that
+// a broadcast leaves by that address's adapter with that source.
+SHARE_API int UDPClientSendFrom(uint32_t from, const void* data, int length, uint32_t address, uint16_t port);
 
 SHARE_API void CloseSocket(SOCKET& s);  // closes and sets s to INVALID_SOCKET
 SHARE_API bool SetKeepAlive(SOCKET s, unsigned long idleMs, unsigned long intervalMs);
 SHARE_API uint32_t GetSocketRemoteIP(SOCKET s);
+// The PC's best address for phones and its mask (the first of GetPhoneAddresses); the
+// loopback and false when there is none.
 SHARE_API bool GetIPandMask(uint32_t* address, uint32_t* mask);
+// One of the PC's IPv4 addresses with its mask, network order.
+struct LocalIPv4 {
+  uint32_t address;
+  uint32_t mask;
+};
+// The addresses phones can reach, best first (at most max): adapters that are up, unicast
+// IPv4 that is neither loopback nor link-local, those with a default gateway first, known
+// virtual and tunnel adapters left out. Returns how many were written.
+SHARE_API int GetPhoneAddresses(LocalIPv4* out, int max);
+// Whether the address is one of the PC's own, on any adapter (the loopback included): the
+// system may hand the PC's own broadcast back from any of them.
+SHARE_API bool IsOwnAddress(uint32_t address);
 SHARE_API int GetNetError();
 SHARE_API std::string GetNetErrorStr();
 

@@ -1,8 +1,12 @@
 // Completion workers: each waits on the port, hands completed reads to the callback and posts
 // the next read into the same record. A 0-byte read is a peer close; errors 64, 995 and 1236,
 // and 676 (Wine's code for a socket closed under its read), are an aborted read, reported
-// after a pause of 2000 ms by the delayed reporter, so the worker itself never waits. No
-// reassembly: one completed read is one callback.
+// after a pause of 2000 ms by the delayed reporter, so the worker itself never waits. Every
+// other failure (a keep-alive that expired, 121; a host or network gone after sleep, 1231 and
+// 1232; anything unforeseen) means the connection is dead while its handle is still ours: it
+// ends as a close, so the link's end is reported and the handle closed once. A read that cannot
+// even be posted goes the same way through the port. Workers end only when the server stops.
+// No reassembly: one completed read is one callback.
 #include "IOCPServer.h"
 
 #include <new>
@@ -12,9 +16,23 @@ namespace {
 // Wine's error for a read whose socket was closed locally; missing from MinGW's headers.
 const DWORD kErrorHandlesClosed = 676;
 
+// Errors of a read whose socket may already be closed (by us) or reset: reported as aborted,
+// and the handle is left to the link that owns it. Both Win32 codes (a failed completion) and
+// Winsock codes (a read refused when posted) are listed.
 bool IsAbortError(DWORD error) {
-  return error == ERROR_NETNAME_DELETED || error == ERROR_OPERATION_ABORTED ||
-         error == ERROR_CONNECTION_ABORTED || error == kErrorHandlesClosed;
+  switch (error) {
+    case ERROR_NETNAME_DELETED:
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_CONNECTION_ABORTED:
+    case kErrorHandlesClosed:
+    case ERROR_INVALID_HANDLE:
+    case WSAENOTSOCK:
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
+      return true;
+    default:
+      return false;
+  }
 }
 
 const DWORD kStopWaitMs = 5000;
@@ -77,6 +95,7 @@ int CIOCPServer::AddSocket(SOCKET s) {
       return WSAENOBUFS;
     }
   }
+  // A refused read is also reported through the port, as a close or an abort.
   int error = 0;
   PostRead(record, &error);
   return error;
@@ -123,8 +142,10 @@ bool CIOCPServer::PostRead(ReceiveRecord* record, int* error) {
   int e = WSAGetLastError();
   if (e == WSA_IO_PENDING) return true;
   if (error) *error = e;
-  // No completion will come for this record.
-  FreeRecord(record);
+  // No completion comes for a read refused at once: queue one carrying the error, so that a
+  // worker ends the socket's I/O as for any failed read (never on the caller's thread).
+  record->failure = (DWORD)e;
+  if (!PostQueuedCompletionStatus(m_port.get(), 0, (ULONG_PTR)s, &record->overlapped)) FreeRecord(record);
   return false;
 }
 
@@ -134,6 +155,20 @@ void CIOCPServer::FreeRecord(ReceiveRecord* record) {
     m_records.erase(record);
   }
   delete record;
+}
+
+void CIOCPServer::EndClosed(SOCKET s) {
+  IIOCPCallback* cb = Callback();
+  bool closedByReaction = cb ? cb->OnClosed(s) : false;
+  if (!closedByReaction) closesocket(s);
+}
+
+void CIOCPServer::EndFailed(SOCKET s, DWORD error) {
+  if (IsAbortError(error)) {
+    if (IIOCPCallback* cb = Callback()) m_aborts.Schedule(cb, s);
+  } else {
+    EndClosed(s);
+  }
 }
 
 void CIOCPServer::Work() {
@@ -146,30 +181,26 @@ void CIOCPServer::Work() {
     ReceiveRecord* record = ov ? CONTAINING_RECORD(ov, ReceiveRecord, overlapped) : nullptr;
     SOCKET s = (SOCKET)key;
 
-    if (!ok) {
-      if (m_stopped || !record) {  // stopping, or the wait itself failed
-        if (record) FreeRecord(record);
-        return;
-      }
-      if (!IsAbortError(error)) {
-        FreeRecord(record);
-        return;
-      }
-      FreeRecord(record);
-      if (IIOCPCallback* cb = Callback()) m_aborts.Schedule(cb, s);
-      continue;
-    }
     if (m_stopped) {
       if (record) FreeRecord(record);
       return;
     }
-    if (!record) continue;  // an empty packet that is not a stop
+    if (!record) {
+      // The wait itself failed: only a port closed under us ends the worker; anything else
+      // (and an empty packet that is not a stop) waits again.
+      if (!ok && (error == ERROR_INVALID_HANDLE || error == ERROR_ABANDONED_WAIT_0)) return;
+      continue;
+    }
+    if (ok && record->failure) error = record->failure;  // a read refused when posted
+    if (!ok || record->failure) {
+      FreeRecord(record);
+      EndFailed(s, error);
+      continue;
+    }
     if (bytes == 0) {
       (void)WSAGetLastError();  // diagnostic only
       FreeRecord(record);
-      IIOCPCallback* cb = Callback();
-      bool closedByReaction = cb ? cb->OnClosed(s) : false;
-      if (!closedByReaction) closesocket(s);
+      EndClosed(s);
       continue;
     }
     if (IIOCPCallback* cb = Callback()) cb->OnReceived(s, record->buffer, (int)bytes);

@@ -27,7 +27,8 @@ class CIOCPServer {
   // the server was stopped before (it cannot be started again) or the port cannot be made.
   bool Start(IIOCPCallback* callback, int workers);
   // Joins the socket to the port (the socket is its own completion key) and posts its first
-  // read. Returns the last socket error (0 on success), which callers may ignore.
+  // read. Returns the last socket error (0 on success), which callers may ignore: a read that
+  // cannot be posted is reported like a failed one.
   int AddSocket(SOCKET s);
   // Sets the stop flag and clears the callback; every worker ends, and aborts not reported yet
   // are dropped. Waits for them (bounded), so that no callback runs once Stop has returned.
@@ -37,6 +38,8 @@ class CIOCPServer {
   int WorkerCount() const { return m_workers; }
   // Reads outstanding on sockets (one receive record each).
   size_t PendingReads();
+  // Workers running now: WorkerCount() until Stop.
+  LONG LiveWorkers() const { return m_threads.Count(); }
 
  private:
   // One outstanding read: its OVERLAPPED first, recovered with CONTAINING_RECORD.
@@ -44,13 +47,18 @@ class CIOCPServer {
     OVERLAPPED overlapped;
     WSABUF wsabuf;
     SOCKET socket;
+    DWORD failure;  // a read refused when posted: its error, queued to the port
     unsigned char buffer[kReadSize];
   };
 
   static DWORD WINAPI WorkerProc(void* arg);
   void Work();
-  // Zeroes the record and posts a read into it; false (record freed) when the post failed.
+  // Zeroes the record and posts a read into it. False when the read was refused: the record
+  // then goes to the port with its error (or is freed when even that fails).
   bool PostRead(ReceiveRecord* record, int* error);
+  // The socket's reads end: a peer close, or a failure reported as an abort or as a close.
+  void EndClosed(SOCKET s);
+  void EndFailed(SOCKET s, DWORD error);
   void FreeRecord(ReceiveRecord* record);
   IIOCPCallback* Callback();
 

@@ -1,8 +1,9 @@
 // Discovery: the datagram, accept, announce and connect threads of CLanFinder.
 //
 // Datagram wire format on UDP 9755, both ways: bytes 0-1 are the sender's TCP control port,
-// unsigned little-endian; later bytes are ignored and at most 32 are read. A datagram from the
-// PC's own address (its own announcement coming back) or an empty one starts nothing.
+// unsigned little-endian; later bytes are ignored and at most 32 are read. A datagram from any
+// of the PC's own addresses (its own announcement coming back, perhaps by another adapter) or
+// an empty one starts nothing.
 #include "LanFinder.h"
 
 #include <new>
@@ -17,7 +18,7 @@ const uint32_t kLoopback = 0x0100007F;  // 127.0.0.1 in network order
 
 }  // namespace
 
-CLanFinder::CLanFinder() : m_listenPort(kListenPort), m_query(&ShareLib::GetIPandMask) {}
+CLanFinder::CLanFinder() : m_listenPort(kListenPort), m_query(&ShareLib::GetPhoneAddresses) {}
 
 CLanFinder::~CLanFinder() { Stop(); }
 
@@ -30,13 +31,16 @@ void CLanFinder::Start(IFoundCallback* callback) {
 }
 
 void CLanFinder::Refresh() {
-  uint32_t candidate = 0xFFFFFFFFu, mask = 0xFFFFFFFFu;
-  if (m_query) m_query(&candidate, &mask);  // its result is not checked: the address decides
+  ShareLib::LocalIPv4 found[kMaxAddresses];
+  int n = m_query ? m_query(found, kMaxAddresses) : 0;
+  std::vector<ShareLib::LocalIPv4> addresses;
+  for (int i = 0; i < n && i < kMaxAddresses; ++i)
+    if (found[i].address != kLoopback) addresses.push_back(found[i]);
   {
     win::ScopedLock hold(m_lock);
-    m_netmask = mask;
-    if (candidate == m_localAddress || candidate == kLoopback) return;
-    m_localAddress = candidate;
+    if (addresses.empty() || Same(addresses, m_addresses)) return;
+    m_addresses = addresses;
+    m_localAddress = addresses[0].address;
   }
   CloseSockets();
 
@@ -85,6 +89,7 @@ void CLanFinder::Stop() {
     m_callback = nullptr;
     // The sockets are gone: a later start must open them again, whatever the address.
     m_localAddress = 0;
+    m_addresses.clear();
   }
   CloseSockets();
   m_threads.WaitIdle(kStopWaitMs);
@@ -131,10 +136,11 @@ void CLanFinder::DatagramLoop(SOCKET s) {
     int n = ShareLib::UDPRecvfrom(s, buffer, sizeof(buffer), &from, &fromPort);
     if (n < 0) return;  // the socket was closed
     if (n == 0) continue;
+    // Asked anew for each datagram: the PC's addresses may have changed since the refresh.
+    if (ShareLib::IsOwnAddress(from)) continue;
     {
       win::ScopedLock hold(m_lock);
       if (s != m_datagramSocket) return;  // a newer refresh replaced this socket
-      if (from == m_localAddress) continue;
       m_peerAddress = from;
       // A 1-byte datagram leaves the second byte as the buffer held it.
       m_peerPort = phonelink::ReadLE16(buffer);
@@ -241,5 +247,22 @@ DWORD WINAPI CLanFinder::AnnounceProc(void* arg) {
 void CLanFinder::Announce() {
   unsigned char datagram[2];
   phonelink::WriteLE16(datagram, m_listenPort);
-  ShareLib::UDPClientSend(datagram, sizeof(datagram), INADDR_BROADCAST, kDiscoveryPort);
+  std::vector<ShareLib::LocalIPv4> addresses;
+  {
+    win::ScopedLock hold(m_lock);
+    addresses = m_addresses;
+  }
+  // From each adapter's own address to its subnet's broadcast address: the limited broadcast
+  // would leave by one adapter only. A single-host subnet has no broadcast address of its own.
+  for (const ShareLib::LocalIPv4& a : addresses) {
+    uint32_t to = a.mask == INADDR_BROADCAST ? INADDR_BROADCAST : (a.address | ~a.mask);
+    ShareLib::UDPClientSendFrom(a.address, datagram, sizeof(datagram), to, kDiscoveryPort);
+  }
+}
+
+bool CLanFinder::Same(const std::vector<ShareLib::LocalIPv4>& a, const std::vector<ShareLib::LocalIPv4>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].address != b[i].address || a[i].mask != b[i].mask) return false;
+  return true;
 }

@@ -1,15 +1,19 @@
 // CLanFinder: discovery on the local network. Listens for phones' announcements on UDP 9755
 // and connects to the control port they announce; listens on TCP 15548 for phones that connect
-// by themselves, and announces that port once per refresh to 255.255.255.255:9755. Every
-// connected control socket goes to the IFoundCallback.
+// by themselves, and announces that port once per refresh on every adapter that can reach
+// phones, to its subnet's broadcast address, port 9755. Every connected control socket goes to
+// the IFoundCallback.
 #pragma once
 
 #include <winsock2.h>
 #include <stdint.h>
 
+#include <vector>
+
 #include <ScopedWin.h>
 
 #include "LinkCallbacks.h"
+#include "share.h"
 #include "ThreadGroup.h"
 
 class CLanFinder {
@@ -26,6 +30,8 @@ class CLanFinder {
   // its own: the first connect to end takes the newest peer again, so a flood of datagrams
   // cannot pile up threads while the newest announcement still gets its connect.
   static constexpr int kMaxConnects = 4;
+  // Adapters announced on at most.
+  static const int kMaxAddresses = 8;
 
   CLanFinder();
   ~CLanFinder();
@@ -34,21 +40,22 @@ class CLanFinder {
 
   // Stores the callback, then refreshes.
   void Start(IFoundCallback* callback);
-  // Opens the sockets for the PC's current address, unless the address is unchanged or is the
-  // loopback. The sockets of an earlier refresh are closed first, so that the new ones can bind
-  // the fixed ports. Also run by the address-change watch.
+  // Opens the sockets for the PC's current addresses, unless they are unchanged or there is
+  // none but the loopback. The sockets of an earlier refresh are closed first, so that the new
+  // ones can bind the fixed ports. Also run by the address-change watch.
   void Refresh();
   // Closes both sockets, clears the callback and waits (bounded) for the finder's threads.
   // A later Start opens the sockets again.
   void Stop();
 
-  uint32_t LocalAddress();  // network order; 0 before the first refresh
+  uint32_t LocalAddress();  // the best address, network order; 0 before the first refresh
   uint16_t ListenPort() const { return m_listenPort; }
   // Opened sockets: for tests of the refresh rules.
   bool HasDatagramSocket();
   bool HasListenSocket();
-  // The address query; tests replace it to play an address change.
-  typedef bool (*AddressQuery)(uint32_t* address, uint32_t* mask);
+  // The address query (ShareLib::GetPhoneAddresses); tests replace it to play an address
+  // change.
+  typedef int (*AddressQuery)(ShareLib::LocalIPv4* out, int max);
   void SetAddressQuery(AddressQuery query) { m_query = query; }
 
  private:
@@ -65,13 +72,14 @@ class CLanFinder {
   void ConnectToPeer();
   IFoundCallback* Callback();
   void CloseSockets();
+  static bool Same(const std::vector<ShareLib::LocalIPv4>& a, const std::vector<ShareLib::LocalIPv4>& b);
 
   volatile uint16_t m_listenPort;  // written by refresh, read by the announce thread
   win::CriticalSection m_lock;     // guards every field below
   SOCKET m_listenSocket = INVALID_SOCKET;    // owned
   SOCKET m_datagramSocket = INVALID_SOCKET;  // owned
-  uint32_t m_localAddress = 0;               // the address the sockets were opened for
-  uint32_t m_netmask = 0xFFFFFFFFu;          // filled by the address query, not used further
+  uint32_t m_localAddress = 0;               // the best of m_addresses; 0 when there are none
+  std::vector<ShareLib::LocalIPv4> m_addresses;  // what the sockets were opened for, best first
   uint32_t m_peerAddress = 0;                // last phone heard from or accepted
   uint16_t m_peerPort = 0;                   // its announced control port
   int m_connects = 0;                        // connect threads running

@@ -7,7 +7,8 @@
 //   closed            "Disconnect" unless the link keeps a confirmed USB and a Wi-Fi socket,
 //                     or the socket was replaced by a newer one; then as aborted
 //   aborted           the socket leaves the table (a replaced one is closed alone); a current
-//                     USB socket is forwarded and reconnected
+//                     USB socket is forwarded and reconnected; "Disconnect" when that leaves
+//                     the phone with no link (a reset, or a connection that died under us)
 //   found             keep-alive; the address watch stops; filed as Wi-Fi; added to the server
 #include "LinkReactions.h"
 
@@ -46,12 +47,19 @@ bool CLinkReactions::OnClosed(SOCKET s) {
   // A replaced socket going away leaves the phone linked by its newer one.
   if (!snap.socketIsRetired && !(snap.found && snap.usbValid && snap.usbConfirmed && snap.wifiValid))
     m_host.RaiseEvent("Disconnect", 0);
-  return DropAndReconnect(s);
+  return DropAndReconnect(s, nullptr);
 }
 
-void CLinkReactions::OnAborted(SOCKET s) { DropAndReconnect(s); }
+void CLinkReactions::OnAborted(SOCKET s) {
+  LinkSnapshot snap = m_table.Snapshot(s);
+  bool reconnected = false;
+  if (!DropAndReconnect(s, &reconnected) || snap.socketIsRetired || reconnected) return;
+  // The other control socket, when there is one that counts, keeps the phone linked.
+  bool otherKeepsLink = snap.socketIsUsb ? snap.wifiValid : (snap.usbValid && snap.usbConfirmed);
+  if (!otherKeepsLink) m_host.RaiseEvent("Disconnect", 0);
+}
 
-bool CLinkReactions::DropAndReconnect(SOCKET s) {
+bool CLinkReactions::DropAndReconnect(SOCKET s, bool* reconnected) {
   LinkSnapshot snap = m_table.Snapshot(s);
   if (!snap.found) return false;
   m_table.RemoveSocket(s);
@@ -60,6 +68,7 @@ bool CLinkReactions::DropAndReconnect(SOCKET s) {
     if (fresh != INVALID_SOCKET) {
       m_host.AddToServer(fresh);
       m_table.Attach(fresh, m_host.Forwarder(), true);
+      if (reconnected) *reconnected = true;
     }
   }
   return true;

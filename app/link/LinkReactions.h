@@ -41,9 +41,9 @@ class CLinkReactions {
   void OnFound(SOCKET s, uint32_t address, uint16_t port);
 
  private:
-  // Removes the socket from its link and, for a USB socket, reconnects. True when a link held
-  // the socket (and so closed it).
-  bool DropAndReconnect(SOCKET s);
+  // Removes the socket from its link and, for a USB socket, reconnects (reconnected, when
+  // given, tells whether that worked). True when a link held the socket (and so closed it).
+  bool DropAndReconnect(SOCKET s, bool* reconnected);
 
   CLinkTable& m_table;
   ILinkHost& m_host;

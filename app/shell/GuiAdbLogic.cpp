@@ -30,6 +30,7 @@ CGuiAdbLogic::CGuiAdbLogic() {
   m_operations["GetUILanguage"] = &CGuiAdbLogic::OnGetUILanguage;
   m_operations["StartsInTray"] = &CGuiAdbLogic::OnStartsInTray;
   m_operations["TrimText"] = &CGuiAdbLogic::OnTrimText;
+  m_operations["AllowFirewall"] = &CGuiAdbLogic::OnAllowFirewall;
 }
 
 CGuiAdbLogic::~CGuiAdbLogic() {

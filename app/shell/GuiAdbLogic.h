@@ -102,6 +102,8 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   int OnGetUILanguage(ScriptValue a, ScriptValue b, ScriptValue& result);
   int OnStartsInTray(ScriptValue a, ScriptValue b, ScriptValue& result);
   int OnTrimText(ScriptValue a, ScriptValue b, ScriptValue& result);
+  // Lets phones through the firewall (asks for elevation): the exit code, 0 when allowed.
+  int OnAllowFirewall(ScriptValue a, ScriptValue b, ScriptValue& result);
 
   void AddTrayIcon();
   void DeleteTrayIcon();

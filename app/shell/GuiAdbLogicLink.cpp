@@ -1,8 +1,10 @@
 // The bridge's side of the phone link: the discovery and completion-server callbacks, handed
-// to the link reactions, the address watch, and the "StartCapture"/"StopCapture" operations.
+// to the link reactions, the address watch, and the "StartCapture"/"StopCapture" and
+// "AllowFirewall" operations.
 #include "GuiAdbLogic.h"
 
 #include "ControlFrame.h"
+#include "Firewall.h"
 #include "LinkReactions.h"
 #include "LinkTable.h"
 
@@ -63,5 +65,10 @@ int CGuiAdbLogic::OnStopCapture(ScriptValue a, ScriptValue, ScriptValue&) {
   if (quiet) return 0;
   uint32_t state = phonelink::kStateStopped;
   CLinkTable::Instance().Send(phonelink::kMsgStateSync, &state, sizeof(state));
+  return 0;
+}
+
+int CGuiAdbLogic::OnAllowFirewall(ScriptValue, ScriptValue, ScriptValue& result) {
+  result = ScriptValue(firewall::AllowElevated());
   return 0;
 }

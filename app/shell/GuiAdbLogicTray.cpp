@@ -71,7 +71,14 @@ void CGuiAdbLogic::OnTrayCallback(LPARAM mouseMessage) {
       ::AppendMenuW(menu.get(), MF_STRING, ID_TRAY_EXIT, kExitItem);
       POINT pt = {};
       ::GetCursorPos(&pt);
-      UINT command = (UINT)::TrackPopupMenuEx(menu.get(), TPM_RETURNCMD, pt.x, pt.y, m_hWnd, nullptr);
+      // A menu closes on an outside click or Esc only while its owner is the foreground window,
+      // which a message-only window can never be: the instance window, hidden and top-level
+      // (on this thread), owns it instead. The posted WM_NULL afterwards lets the system finish
+      // the switch, or the next menu would close at once.
+      HWND owner = m_instanceWindow.IsWindow() ? m_instanceWindow.m_hWnd : m_hWnd;
+      ::SetForegroundWindow(owner);
+      UINT command = (UINT)::TrackPopupMenuEx(menu.get(), TPM_RETURNCMD, pt.x, pt.y, owner, nullptr);
+      ::PostMessageW(owner, WM_NULL, 0, 0);
       if (command != 0) ::PostMessageW(m_hWnd, WM_TRAY_COMMAND, command, kTrayCommandSource);
       break;
     }

@@ -5,6 +5,7 @@
 #include <lua.hpp>
 #include <string>
 
+#include "Firewall.h"
 #include "GuiAdbLogic.h"
 #include "InstanceWindow.h"
 #include "StartOptions.h"
@@ -23,6 +24,10 @@ const wchar_t kSkinFile[] = L"skin.zip";
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // The installer's and the window's firewall switches do their job and end, before the
+  // single-instance check: the elevated copy runs beside the running Quillon.
+  int firewallExit = 0;
+  if (firewall::HandleCommandLine(::GetCommandLineW(), &firewallExit)) return firewallExit;
   // A running copy shows its window, whatever its skin titles it, and this one ends.
   if (ShowRunningInstance()) return 0;
   // Ends this process when another copy runs (one still starting, or another session's).

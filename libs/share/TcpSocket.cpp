@@ -26,9 +26,11 @@ bool TCPConnect(SOCKET s, uint32_t address, uint16_t port) {
 }
 
 bool TCPListen(SOCKET s, int backlog, uint16_t port, uint32_t address) {
-  // Lets a restarted program take its port back while old connections linger in TIME_WAIT.
-  BOOL reuse = TRUE;
-  setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse));
+  // No other socket may bind the port beside ours, not even one that asks for SO_REUSEADDR
+  // (which Windows would let take over the port). Connections of an earlier run lingering in
+  // TIME_WAIT do not stop the bind on Windows.
+  BOOL exclusive = TRUE;
+  setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive), sizeof(exclusive));
   sockaddr_in at = MakeSockAddr(address, port);
   if (bind(s, reinterpret_cast<sockaddr*>(&at), sizeof(at)) != 0) return false;
   return listen(s, backlog > 0 ? backlog : SOMAXCONN) == 0;

@@ -60,6 +60,10 @@ int UDPRecvfrom(SOCKET s, void* buffer, int size, uint32_t* address, uint16_t* p
 }
 
 int UDPClientSend(const void* data, int length, uint32_t address, uint16_t port) {
+  return UDPClientSendFrom(INADDR_ANY, data, length, address, port);
+}
+
+int UDPClientSendFrom(uint32_t from, const void* data, int length, uint32_t address, uint16_t port) {
   if (length < 0 || (!data && length > 0)) {
     WSASetLastError(WSAEINVAL);
     return SOCKET_ERROR;
@@ -67,8 +71,14 @@ int UDPClientSend(const void* data, int length, uint32_t address, uint16_t port)
   CAutoWSA::Do();
   SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   if (s == INVALID_SOCKET) return SOCKET_ERROR;
-  BOOL broadcast = TRUE;  // without it a send to 255.255.255.255 fails with WSAEACCES
+  BOOL broadcast = TRUE;  // without it a send to a broadcast address fails with WSAEACCES
   setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&broadcast), sizeof(broadcast));
+  if (from != INADDR_ANY && !UDPBind(s, 0, from)) {
+    int error = WSAGetLastError();
+    closesocket(s);
+    WSASetLastError(error);
+    return SOCKET_ERROR;
+  }
   sockaddr_in to = MakeSockAddr(address, port);
   int n = sendto(s, static_cast<const char*>(data), length, 0, reinterpret_cast<sockaddr*>(&to), sizeof(to));
   int error = WSAGetLastError();

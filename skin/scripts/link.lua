@@ -1,6 +1,9 @@
 -- The phone's link as the window shows it: searching, plugged in, linking over USB, linked over
--- Wi-Fi or USB (with the phone's model), or a USB failure with a hint for its status.
-Link = { state = "searching", wifi = false, usb = false, model = "", status = 0 }
+-- Wi-Fi or USB (with the phone's model), or a USB failure with a hint for its status. After a
+-- minute of searching without any phone it says what to check and offers to let Quillon
+-- through the firewall.
+Link = { state = "searching", wifi = false, usb = false, model = "", status = 0, firewall = nil }
+Link.kNoPhoneMs = 60000
 
 -- Hints for the device statuses of "ConnectResult" other than 0.
 local hints = { "hint_unauthorized", "hint_offline", "hint_connecting", "hint_permissions", "hint_mode" }
@@ -22,12 +25,20 @@ function Link.Show()
   elseif state == "failed" then
     title = T.failed
     detail = T[hints[Link.status] or "hint_other"]
+  elseif state == "nophone" then
+    title = T.nophone
+    detail = Link.firewall and T["firewall_" .. Link.firewall] or T.nophone_hint
   else
     title, detail = T.searching, T.searching_hint
   end
   Ui.SetText("status", title)
   Ui.SetText("detail", detail)
   Ui.SetText("link", band)
+  local allow = Ui.Find("allowfirewall")
+  if allow then
+    allow:SetText(T.allow_firewall)
+    allow:SetVisible(state == "nophone" and not Link.IsLinked() and Link.firewall ~= "allowed")
+  end
   Sound.Show()
   Transfers.ShowDropHint()
 end
@@ -41,6 +52,25 @@ local function linked(how)
     Ui.Balloon(T.balloon_linked, Link.model ~= "" and Link.model or T.the_phone)
     Transfers.Refresh()  -- what was sent to this phone before
   end
+end
+
+-- Searching starts (again): a minute without a phone leads to the hint.
+local noPhoneTimer
+function Link.StartSearching()
+  if noPhoneTimer then g_TimerMgr:KillTimer(noPhoneTimer) end
+  noPhoneTimer = g_TimerMgr:SetTimeout(function() noPhoneTimer = nil Link.OnNoPhone() end, Link.kNoPhoneMs)
+end
+
+function Link.OnNoPhone()
+  if Link.IsLinked() or Link.state ~= "searching" then return end
+  Link.state = "nophone"
+  Link.Show()
+end
+
+-- The program asks Windows for elevation once and adds the firewall's rules: 0 when done.
+function OnAllowFirewall()
+  Link.firewall = g_GuiAdbLogic:Call("AllowFirewall") == 0 and "allowed" or "failed"
+  Link.Show()
 end
 
 function Link.OnDeviceInsert()
@@ -69,4 +99,5 @@ function Link.OnDisconnect()
   Link.wifi, Link.usb, Link.state = false, false, "searching"
   Sound.OnUnlinked()
   Link.Show()
+  Link.StartSearching()
 end

@@ -99,10 +99,14 @@ HWND WaitForMenu() {
 
 TEST_F(Tray, RightClickThenClickOutsidePostsNothing) {
   std::atomic<bool> found(false);
+  std::atomic<DWORD> foregroundThread(0);
+  const DWORD uiThread = GetCurrentThreadId();
   std::thread clicker([&] {
     HWND menu = WaitForMenu();
     found = menu != nullptr;
     if (!menu) return;
+    // The menu closes on outside clicks and Esc only while its owner is the foreground window.
+    foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
     // A click far to the left of and above the menu (client coordinates of the menu window).
     LPARAM outside = MAKELPARAM((WORD)(short)-150, (WORD)(short)-150);
     PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, outside);
@@ -112,6 +116,7 @@ TEST_F(Tray, RightClickThenClickOutsidePostsNothing) {
   SendMessageW(Hidden(), WM_TRAY_CALLBACK, 0, WM_RBUTTONUP);  // returns when the menu closes
   clicker.join();
   EXPECT_TRUE(found);
+  EXPECT_EQ(foregroundThread, uiThread) << "the menu's owner was not the foreground window";
   EXPECT_FALSE(DrainFor(WM_TRAY_COMMAND));
 }
 

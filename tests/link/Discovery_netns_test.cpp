@@ -4,6 +4,8 @@
 // between them. The program refuses to run anywhere else: it broadcasts.
 //   QUILLON_NETNS_PC     the PC's address in its namespace (must be this machine's address)
 //   QUILLON_NETNS_PHONE  the agent's address; it takes commands on UDP 9900
+//   QUILLON_NETNS_DECOY, QUILLON_NETNS_LINK_LOCAL  the addresses of the PC's decoy adapter,
+//                        listed before the phone's, in a namespace without phones
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <tlhelp32.h>
@@ -16,9 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "ChainWiring.h"
 #include "GuiAdbLogic.h"
 #include "HandleCount.h"
+#include "IOCPServer.h"
 #include "LanFinder.h"
+#include "LinkReactions.h"
 #include "LinkTable.h"
 #include "LoopbackPair.h"
 #include "share.h"
@@ -79,9 +84,8 @@ int AgentNumber(const std::string& command, int index = 0) {
 }
 
 bool InNamespace() {
-  uint32_t pc = EnvAddress("QUILLON_NETNS_PC"), mine = 0, mask = 0;
-  return pc != INADDR_NONE && EnvAddress("QUILLON_NETNS_PHONE") != INADDR_NONE &&
-         ShareLib::GetIPandMask(&mine, &mask) && mine == pc;
+  uint32_t pc = EnvAddress("QUILLON_NETNS_PC");
+  return pc != INADDR_NONE && EnvAddress("QUILLON_NETNS_PHONE") != INADDR_NONE && ShareLib::IsOwnAddress(pc);
 }
 
 
@@ -109,24 +113,25 @@ struct FoundRecorder : IFoundCallback {
   }
 };
 
-// The PC's own datagram: from its own address to its discovery port.
-void SendOwnDatagram(const unsigned char* data, int length) {
+// The PC's own datagram: from one of its own addresses to its discovery port.
+void SendOwnDatagram(const unsigned char* data, int length, const char* fromVariable = "QUILLON_NETNS_PC") {
   SOCKET u = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   sockaddr_in from = {};
   from.sin_family = AF_INET;
-  from.sin_addr.s_addr = EnvAddress("QUILLON_NETNS_PC");
+  from.sin_addr.s_addr = EnvAddress(fromVariable);
   bind(u, (sockaddr*)&from, sizeof(from));
+  from.sin_addr.s_addr = EnvAddress("QUILLON_NETNS_PC");
   sockaddr_in to = from;
   to.sin_port = htons(CLanFinder::kDiscoveryPort);
   sendto(u, (const char*)data, length, 0, (sockaddr*)&to, sizeof(to));
   closesocket(u);
 }
 
-uint32_t s_fakeAddress;
-bool FakeAddress(uint32_t* address, uint32_t* mask) {
-  *address = s_fakeAddress;
-  *mask = htonl(0xFFFFFF00u);
-  return true;
+std::vector<uint32_t> s_fakeAddresses;
+int FakeAddresses(ShareLib::LocalIPv4* out, int max) {
+  int n = 0;
+  for (; n < max && n < (int)s_fakeAddresses.size(); ++n) out[n] = {s_fakeAddresses[n], htonl(0xFFFFFF00u)};
+  return n;
 }
 
 // Waits with the thread's messages pumped (the bridge posts its events to its window).
@@ -200,6 +205,33 @@ TEST_F(DiscoveryNetns, PhoneAnnouncementConnectsAndOwnOrEmptyDatagramsStartNothi
   finder.Stop();
 }
 
+// Guards a fault: the PC took the first adapter's address as its own and the limited
+// broadcast left by another one, so its own announcement came back from an address it did not
+// know and it linked to itself. Now it announces on each adapter and knows every address.
+TEST_F(DiscoveryNetns, OwnAnnouncementsOnEveryAdapterNeverLinkThePCToItself) {
+  ASSERT_EQ(Agent("listen 16040"), "ok");
+  FoundRecorder rec;
+  CLanFinder finder;
+  const int earlier = AgentNumber("heard");
+  finder.Start(&rec);
+  EXPECT_EQ(finder.LocalAddress(), EnvAddress("QUILLON_NETNS_PC")) << "the adapter with the gateway comes first";
+  ASSERT_TRUE(PumpUntil([&] { return AgentNumber("heard") > earlier; })) << "no announcement on the phone's subnet";
+  unsigned char own[2] = {(unsigned char)(CLanFinder::kListenPort & 0xFF), (unsigned char)(CLanFinder::kListenPort >> 8)};
+  for (const char* from : {"QUILLON_NETNS_PC", "QUILLON_NETNS_DECOY", "QUILLON_NETNS_LINK_LOCAL"})
+    SendOwnDatagram(own, 2, from);
+  // The barrier: the phone's announcement after them is connected.
+  ASSERT_EQ(Agent("announce 16040"), "ok");
+  ASSERT_TRUE(WaitFor([&] { return AgentNumber("conn 16040") == 1; }));
+  Sleep(500);  // connects run on threads of their own: let a wrong one land
+  EXPECT_EQ(rec.Count(), 1u);
+  {
+    std::lock_guard<std::mutex> hold(rec.lock);
+    for (const Found& f : rec.found)
+      EXPECT_EQ(Dotted(f.address), Dotted(EnvAddress("QUILLON_NETNS_PHONE"))) << "the PC linked to itself";
+  }
+  finder.Stop();
+}
+
 // Announcements naming a port whose connects hang: a few connects wait at a time, not one
 // thread per datagram; once they fail, the newest announcement is connected.
 TEST_F(DiscoveryNetns, AnnouncementFloodKeepsAFewConnectsAndTheNewestWins) {
@@ -256,18 +288,19 @@ TEST_F(DiscoveryNetns, RefreshWithUnchangedAddressOrLoopbackOpensNothing) {
   DWORD handles = ProcessHandleCount();
 
   finder.Refresh();  // the address is unchanged
-  s_fakeAddress = htonl(INADDR_LOOPBACK);
-  finder.SetAddressQuery(&FakeAddress);
+  s_fakeAddresses = {htonl(INADDR_LOOPBACK)};
+  finder.SetAddressQuery(&FakeAddresses);
   finder.Refresh();  // the loopback
   EXPECT_EQ(ProcessHandleCount(), handles) << "a refresh opened sockets or threads";
   EXPECT_EQ(finder.LocalAddress(), address);
   EXPECT_TRUE(finder.HasListenSocket());
   EXPECT_TRUE(finder.HasDatagramSocket());
 
-  // The barrier: a changed address reopens and announces once more.
-  s_fakeAddress = inet_addr("10.77.1.9");
+  // The barrier: a changed list (the decoy adapter first) reopens and announces once more,
+  // on both adapters; the phone hears its own subnet's announcement.
+  s_fakeAddresses = {EnvAddress("QUILLON_NETNS_DECOY"), EnvAddress("QUILLON_NETNS_PC")};
   finder.Refresh();
-  EXPECT_EQ(finder.LocalAddress(), s_fakeAddress);
+  EXPECT_EQ(finder.LocalAddress(), s_fakeAddresses[0]);
   ASSERT_TRUE(WaitFor([&] { return AgentNumber("heard") == heard + 1; }));
   Sleep(300);
   EXPECT_EQ(AgentNumber("heard"), heard + 1) << "a refresh that should open nothing announced";
@@ -292,6 +325,48 @@ TEST_F(DiscoveryNetns, StopThenStartOpensAgain) {
   EXPECT_TRUE(finder.HasDatagramSocket());
   EXPECT_TRUE(WaitFor([&] { return AgentNumber("heard") == heard + 1; }));  // announced again
   finder.Stop();
+}
+
+// A phone whose network vanishes under a live link (its interface taken down: nothing answers,
+// nothing is reset). The keep-alive the link sets on found sockets must end the link within its
+// bound and tell the window, and no completion worker may be lost on the way.
+TEST_F(DiscoveryNetns, DeadNetworkEndsTheLinkByKeepAliveAndKeepsEveryWorker) {
+  ASSERT_EQ(Agent("listen 16030"), "ok");
+  ASSERT_EQ(Agent("listen 16031"), "ok");
+  CLinkTable table;
+  ChainHost host;
+  CLinkReactions reactions(table, host);
+  ChainCallback chain;
+  CIOCPServer server;
+  host.server = &server;
+  chain.reactions = &reactions;
+  ASSERT_TRUE(server.Start(&chain, -1));
+  CLanFinder finder;
+  finder.Start(&chain);
+  ASSERT_EQ(Agent("announce 16030"), "ok");
+  ASSERT_TRUE(WaitFor([&] { return table.LinkCount() == 1 && AgentNumber("conn 16030", 1) == 1; }));
+
+  // Idle time, then ten probes (Windows; Linux sends nine) at the interval, and some slack; the
+  // phone's network stays down a little longer, so that no probe can be answered in time.
+  const DWORD boundMs = CLinkReactions::kKeepAliveIdleMs + 10 * CLinkReactions::kKeepAliveIntervalMs + 8000;
+  ASSERT_EQ(Agent("linkdown " + std::to_string(boundMs / 1000 + 2)), "ok");
+  const DWORD down = GetTickCount();
+  EXPECT_TRUE(WaitFor([&] { return host.Count("Disconnect") == 1; }, boundMs));
+  printf("the link's end was reported %lu ms after the phone's network went down\n", GetTickCount() - down);
+  EXPECT_EQ(table.LinkCount(), 0u);
+  EXPECT_EQ(server.LiveWorkers(), server.WorkerCount());
+  EXPECT_EQ(chain.aborted + chain.closed, 1);
+
+  // The phone's network is back: a new link is served as before.
+  ASSERT_TRUE(WaitFor([&] { return Agent("heard") != "timeout"; }, 30000)) << "the phone did not come back";
+  ASSERT_EQ(Agent("announce 16031"), "ok");
+  ASSERT_TRUE(WaitFor([&] { return table.LinkCount() == 1 && AgentNumber("conn 16031", 1) == 1; }));
+  ASSERT_EQ(Agent("frame 16031 015a01001201040007000000"), "ok");  // 0x0112, value 7
+  EXPECT_TRUE(WaitFor([&] { return host.Count("StateSync") == 1; }));
+  EXPECT_EQ(server.LiveWorkers(), server.WorkerCount());
+  finder.Stop();
+  server.Stop();
+  table.Clear();
 }
 
 // The bridge as the program runs it: Init once for the suite (its completion server cannot

@@ -7,10 +7,10 @@
 
 namespace {
 
-bool LoopbackOnly(uint32_t* address, uint32_t* mask) {
-  *address = htonl(INADDR_LOOPBACK);
-  *mask = htonl(0xFF000000u);
-  return false;
+int LoopbackOnly(ShareLib::LocalIPv4* out, int max) {
+  if (max < 1) return 0;
+  out[0] = {htonl(INADDR_LOOPBACK), htonl(0xFF000000u)};
+  return 1;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Channel.h"
+#include "ChainWiring.h"
 #include "ChannelRenter.h"
 #include "ControlFrame.h"
 #include "IOCPServer.h"
@@ -24,66 +25,6 @@ using namespace linktest;
 using namespace phonelink;
 
 namespace {
-
-struct RecordingForwarder : IPortForwarder {
-  std::mutex lock;
-  std::vector<int> ports;
-  int Forward(int localPort, int) override {
-    std::lock_guard<std::mutex> hold(lock);
-    ports.push_back(localPort);
-    return 0;
-  }
-  std::vector<int> Ports() {
-    std::lock_guard<std::mutex> hold(lock);
-    return ports;
-  }
-};
-
-// What the bridge's host does, with events recorded instead of posted.
-struct ChainHost : ILinkHost {
-  CIOCPServer* server = nullptr;
-  RecordingForwarder forwarder;
-  std::mutex lock;
-  std::vector<std::string> events;
-  void RaiseEvent(const char* name, int) override {
-    std::lock_guard<std::mutex> hold(lock);
-    events.push_back(name);
-  }
-  void StopStreaming() override {}
-  void StartAddressWatch() override {}
-  void StopAddressWatch() override {}
-  void AddToServer(SOCKET s) override { server->AddSocket(s); }
-  IPortForwarder* Forwarder() override { return &forwarder; }
-  SOCKET ReconnectUsb() override { return ConnectUsbControl(&forwarder); }
-  std::vector<std::string> Events() {
-    std::lock_guard<std::mutex> hold(lock);
-    return events;
-  }
-  int Count(const char* name) {
-    int n = 0;
-    for (const std::string& e : Events()) n += e == name;
-    return n;
-  }
-};
-
-struct ChainCallback : IIOCPCallback {
-  CLinkReactions* reactions = nullptr;
-  std::atomic<int> closed{0}, aborted{0};
-  std::atomic<DWORD> abortedAt{0};
-  void OnReceived(SOCKET s, const unsigned char* data, int length) override {
-    reactions->OnReceived(s, data, length);
-  }
-  bool OnClosed(SOCKET s) override {
-    bool closedHere = reactions->OnClosed(s);
-    ++closed;
-    return closedHere;
-  }
-  void OnAborted(SOCKET s) override {
-    abortedAt = GetTickCount();
-    reactions->OnAborted(s);
-    ++aborted;
-  }
-};
 
 // Accepts one connection within timeoutMs; INVALID_SOCKET otherwise.
 SOCKET AcceptWithin(SOCKET listener, DWORD timeoutMs = 5000) {
@@ -183,8 +124,8 @@ TEST_F(LinkChainTest, ResetIsAbortedAfterThePauseAndClosedOnceByTheTable) {
   EXPECT_EQ(callback.closed, 0);
   EXPECT_EQ(table.LinkCount(), 0u);
   EXPECT_TRUE(IsClosedHandle(s));  // the table's link closed it; the server never does
-  // An aborted network link goes quietly: nothing after the link's own notice.
-  EXPECT_EQ(host.Events(), std::vector<std::string>{"WifiConnected"});
+  // The phone's only link has ended: the window must hear of it.
+  EXPECT_EQ(host.Events(), (std::vector<std::string>{"WifiConnected", "Disconnect"}));
   EXPECT_TRUE(WaitFor([&] { return server.PendingReads() == 0; }));
 }
 

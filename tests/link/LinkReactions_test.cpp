@@ -52,6 +52,14 @@ struct LinkReactionsTest : ::testing::Test {
     EXPECT_EQ(host.events[0].first, "WifiConnected");
     host.events.clear();
   }
+  // A phone linked both ways: a confirmed USB socket and a Wi-Fi socket.
+  void LinkBoth(SOCKET* cw, SOCKET* sw, SOCKET* cu, SOCKET* su) {
+    ASSERT_TRUE(MakePair(cw, sw));
+    ASSERT_TRUE(MakePair(cu, su));
+    table.Attach(*su, &host.forwarder, true);
+    table.ConfirmUsb(*su);
+    Found(*sw);
+  }
 };
 
 }  // namespace
@@ -158,11 +166,7 @@ TEST_F(LinkReactionsTest, ClosedWifiSocketDisconnectsAndTheReactionClosedIt) {
 
 TEST_F(LinkReactionsTest, ClosedWifiWithConfirmedUsbKeepsTheLinkQuiet) {
   SOCKET cw, sw, cu, su;
-  ASSERT_TRUE(MakePair(&cw, &sw));
-  ASSERT_TRUE(MakePair(&cu, &su));
-  table.Attach(su, &host.forwarder, true);
-  table.ConfirmUsb(su);
-  Found(sw);
+  LinkBoth(&cw, &sw, &cu, &su);
   EXPECT_TRUE(reactions.OnClosed(sw));
   EXPECT_TRUE(host.events.empty());
   EXPECT_EQ(table.LinkCount(), 1u);
@@ -199,6 +203,22 @@ TEST_F(LinkReactionsTest, AbortedSocketWithoutLinkDoesNothing) {
   EXPECT_FALSE(IsClosedHandle(s));
   closesocket(s);
   closesocket(c);
+}
+
+// Guards a fault: an aborted socket left the table quietly, so a phone whose only link was
+// reset or died stayed "linked" in the window.
+TEST_F(LinkReactionsTest, AbortThatEndsTheLinkDisconnectsUnlessTheOtherSocketKeepsIt) {
+  SOCKET cw, sw, cu, su;
+  LinkBoth(&cw, &sw, &cu, &su);
+  reactions.OnAborted(sw);  // the confirmed USB socket keeps the phone linked
+  EXPECT_TRUE(host.events.empty());
+  reactions.OnAborted(su);  // no Wi-Fi left and the reconnect fails: the link has ended
+  EXPECT_EQ(host.reconnects, 1);
+  ASSERT_EQ(host.events.size(), 1u);
+  EXPECT_EQ(host.events[0].first, "Disconnect");
+  EXPECT_EQ(table.LinkCount(), 0u);
+  closesocket(cw);
+  closesocket(cu);
 }
 
 TEST(UsbReconnect, FailedForwardMakesNoSocket) {

@@ -24,6 +24,8 @@ Commands (answers in brackets):
   hold N                 N connections to 15548 one after another, each held once the PC
                          has written to it (its handshake left unread)             [held N]
   drop                   closes the held connections; unread data makes each a reset [dropped N]
+  linkdown SECONDS       the phone's network goes: its interface is taken down for SECONDS
+                         (connections stay open and silent), then comes back      [ok]
   quit                                                                          [bye]
 Every wait is bounded; the agent ends by itself after --lifetime seconds.
 """
@@ -32,6 +34,7 @@ import random
 import select
 import socket
 import struct
+import subprocess
 import threading
 import time
 
@@ -217,10 +220,24 @@ class Agent:
                 c.close()
             self.held = []
             return f"dropped {n}"
+        if cmd == "linkdown":
+            threading.Thread(target=self.link_down, args=(float(words[1]),), daemon=True).start()
+            return "ok"
         if cmd == "quit":
             self.stop.set()
             return "bye"
         return "unknown"
+
+    def link_down(self, seconds):
+        """Takes the interface holding the phone's address down and up again; the default
+        route goes with it and is made again."""
+        out = subprocess.run(["ip", "-o", "-4", "addr", "show"], capture_output=True, text=True).stdout
+        dev = next(l.split()[1] for l in out.splitlines() if f" {self.args.bind}/" in l)
+        time.sleep(0.3)  # the answer leaves first
+        subprocess.run(["ip", "link", "set", "dev", dev, "down"], check=True)
+        time.sleep(seconds)
+        subprocess.run(["ip", "link", "set", "dev", dev, "up"], check=True)
+        subprocess.run(["ip", "route", "replace", "default", "dev", dev], check=True)
 
     def announce(self, port):
         s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)

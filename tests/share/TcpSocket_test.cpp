@@ -121,3 +121,28 @@ TEST(TcpSocket, BadInputFailsWithoutBlocking) {
   });
   EXPECT_TRUE(calls.Join(kWaitMs));
 }
+
+// Guards a fault: the listener allowed address reuse, so on Windows another program could bind
+// the same port beside it (Wine refuses that either way). A restart must still get the port
+// back while the last run's connection lingers in TIME_WAIT.
+TEST(TcpSocket, NoSecondBindBesideTheListenerAndARestartTakesThePortBack) {
+  SOCKET listener = TCPSocket(false);
+  ASSERT_TRUE(TCPListen(listener, 8, 0, INADDR_ANY)) << GetNetErrorStr();
+  uint16_t port = LocalPort(listener);
+  SOCKET other = TCPSocket(false);
+  BOOL reuse = TRUE;
+  setsockopt(other, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse));
+  EXPECT_FALSE(UDPBind(other, port, kLoopback)) << "a second bind took the port";  // a plain bind()
+  CloseSocket(other);
+  SOCKET client = TCPSocket(false);
+  ASSERT_TRUE(TCPConnect(client, kLoopback, port));
+  SOCKET served = TCPAccept(listener, nullptr, nullptr);
+  CloseSocket(served);  // closed first on this side: TIME_WAIT on the port
+  char b;
+  recv(client, &b, 1, 0);
+  CloseSocket(client);
+  CloseSocket(listener);
+  SOCKET again = TCPSocket(false);
+  EXPECT_TRUE(TCPListen(again, 8, port, INADDR_ANY)) << GetNetErrorStr();
+  CloseSocket(again);
+}

@@ -1,7 +1,7 @@
 -- Put before the default skin's main.lua: a stand-in for the program's bridge that records
 -- what the skin asks of it, and steps that feed the skin the program's events one by one,
 -- then look at the window. skinrun provides print, _ALERT and expect.
-local calls, balloons, listener = "", {}, nil
+local calls, balloons, listener, firewallAnswer = "", {}, nil, 2
 local function take() local s = calls; calls = ""; return s end
 
 g_GuiAdbLogic = {}
@@ -12,6 +12,7 @@ function g_GuiAdbLogic:Call(name, a, b)
   if name == "TrimText" then return a == "QTest Phone 9\n" and "QTest Phone 9" or a end
   if name == "ShellNotify" then balloons[#balloons + 1] = a.title .. "|" .. a.info return end
   calls = calls .. name .. (a and (":" .. a) or "") .. ";"
+  if name == "AllowFirewall" then return firewallAnswer end
   if name == "Init" then g_TimerMgr:SetTimeout(function() StandInSteps() end, 30) end
 end
 
@@ -29,6 +30,16 @@ function StandInSteps()
   expect(take() == "Init;", "the skin starts the program")
   expect(text("status") == "Looking for your phone..." and text("link") == "not linked", "searching")
   expect(not Ui.Find("play"):IsEnable(), "no sound control without a phone")
+  expect(not Ui.Find("allowfirewall"):IsVisible(), "no firewall action while searching")
+  Link.OnNoPhone()  -- what the skin's timer does after a minute without a phone
+  expect(text("status") == "No phone found on Wi-Fi" and Ui.Find("allowfirewall"):IsVisible() and
+         text("allowfirewall") == "Allow Quillon on this network", "no phone: what to check, and the action")
+  OnAllowFirewall()
+  expect(take() == "AllowFirewall;" and text("detail") == "The firewall was not changed\n(it needs an administrator).",
+         "a refused elevation is said")
+  firewallAnswer = 0
+  OnAllowFirewall()
+  expect(take() == "AllowFirewall;" and not Ui.Find("allowfirewall"):IsVisible(), "allowed: the action goes")
 
   event("WifiConnected")
   expect(text("status") == "Linked over Wi-Fi" and text("link") == "Wi-Fi", "linked over Wi-Fi")
@@ -72,7 +83,8 @@ function StandInSteps()
   expect(take() == "HandleDropFiles:77;" and rows("transfers") == 0, "a new drop clears a finished batch")
 
   event("Disconnect")
-  expect(take() == "StopCapture:1;" and text("status") == "Looking for your phone...", "the phone left")
+  expect(take() == "StopCapture:1;" and text("status") == "Looking for your phone..." and
+         not Ui.Find("allowfirewall"):IsVisible(), "the phone left")
   event("DeviceInsert", "serial")
   expect(text("status") == "Phone plugged in", "plugged in")
   event("ConnectResult", 1, { DeviceID = "serial", DeviceModel = "", ConnectedByUSB = 0 })
