@@ -70,7 +70,9 @@ class ToneSource : public IRawSource {
   // flag is seen within a packet's duration.
   bool Wait(DWORD ms, const StopSignal& stop) override {
     if (stop.Raised()) return false;
-    double next = (double)(m_packets + 1) / kPacketsPerSecond - Elapsed();
+    double next = (double)(m_packets + 1) / kPacketsPerSecond;
+    if (next > m_s.pauseAt && next <= m_s.pauseAt + m_s.pauseFor) next = m_s.pauseAt + m_s.pauseFor;
+    next -= Elapsed();
     double wait = ceil(next * 1000.0);
     if (wait < ms) ms = wait < 1 ? 1 : (DWORD)wait;
     Sleep(ms);

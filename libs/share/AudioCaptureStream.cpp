@@ -138,7 +138,7 @@ bool CCaptureStream::Read(PcmFrame* frame, const StopSignal& stop) {
     DWORD ms = wait < 1 ? 1 : wait > 100 ? 100 : (DWORD)wait;
     if (m_source) {
       if (!m_source->Wait(ms, stop)) return false;
-    } else if (WaitForSingleObject(stop.event, ms) == WAIT_OBJECT_0) {
+    } else if (stop.event ? WaitForSingleObject(stop.event, ms) == WAIT_OBJECT_0 : (Sleep(ms), false)) {
       return false;
     }
   }
