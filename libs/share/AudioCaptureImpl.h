@@ -132,6 +132,7 @@ class CCaptureStream {
   double m_alive = 0;       // the later of that and the stream's opening
   double m_due = 0;         // the next frame's slot, when nothing comes
   double m_nextOpen = 0;    // the next try while no device is open
+  double m_openedAt = -1e9; // when the current or last stream opened
 };
 
 // Parses SHARE_CAPTURE_SOURCE and opens that source; null for "none" or a source the platform

@@ -8,7 +8,8 @@
 // back they go out as they complete frames, straight after the last slot: the phone's time
 // runs on without a jump, and since nothing was queued meanwhile there is no burst. Should a
 // backlog build up anyway (the thread was held up, a new device handed over what it had
-// buffered), all but the newest frame of it is dropped, keeping the delay at its goal.
+// buffered), up to 60 ms of it goes out at once and anything older is dropped, keeping the
+// delay at its goal; silence slots missed while the thread was held up are treated alike.
 //
 // Following the device. A stream ends on any failed call (on Windows a device unplugged,
 // put to sleep, reformatted or its audio service restarted all fail every call with
@@ -35,7 +36,8 @@ const double kQuiet = 1.5 * kFrame;
 const double kStall = 1.0;
 const double kRetry = 0.5;
 const size_t kFrameValues = (size_t)kFrameSamples * kCaptureChannels;
-const size_t kBacklogValues = 3 * kFrameValues;
+const int kBacklogFrames = 3;
+const size_t kBacklogValues = kBacklogFrames * kFrameValues;
 }  // namespace
 
 CCaptureStream::CCaptureStream(std::unique_ptr<ISourceOpener> opener) : m_opener(std::move(opener)) {
@@ -64,13 +66,15 @@ ISourceOpener::Result CCaptureStream::Reopen(double now) {
   m_resampler.reset(new CResampler(f.rate, kCaptureRate, kCaptureChannels));
   m_channels = f.channels;
   m_source = std::move(source);
-  m_alive = Now();
+  m_alive = m_openedAt = Now();
   return result;
 }
 
 void CCaptureStream::Drop(double now) {
   m_source.reset();
-  m_nextOpen = now;
+  // A device that fails as soon as it opens is not opened again at once, or the thread would
+  // do nothing else.
+  m_nextOpen = now - m_openedAt < kRetry ? m_openedAt + kRetry : now;
 }
 
 void CCaptureStream::Convert() {
@@ -127,9 +131,10 @@ bool CCaptureStream::Read(PcmFrame* frame, const StopSignal& stop) {
     }
     if (now - m_lastPacket >= kQuiet && now >= m_due) {
       Take(frame);
-      // Slots missed while the thread was held up are skipped, not made up in a burst.
+      // Slots missed while the thread was held up are made up at once as far as a sound
+      // backlog would be (kBacklogValues); beyond that they are skipped, not sent in a burst.
       m_due += kFrame;
-      if (m_due < now) m_due = now + kFrame;
+      if (m_due < now - kBacklogFrames * kFrame) m_due = now;
       return true;
     }
     double until = m_due > m_lastPacket + kQuiet ? m_due : m_lastPacket + kQuiet;

@@ -71,11 +71,14 @@ def steady(check, blocks, end, what):
     gaps = [b[0] - a[0] for a, b in zip(blocks, blocks[1:])]
     worst = max(gaps) if gaps else 99
     check(worst < GAP_BOUND, f"{what}: longest time between blocks {worst * 1000:.0f} ms (bound {GAP_BOUND * 1000:.0f})")
-    # A burst: more blocks in a second than a second holds, with room for a late one.
+    # A burst: more blocks in a second than a second holds. After the thread is held up (a
+    # loaded machine) up to 60 ms of sound may follow at once; anything older is dropped.
     most = max(sum(1 for c in blocks if a[0] <= c[0] < a[0] + 1) for a in blocks) if blocks else 0
-    check(most <= 53, f"{what}: at most {most} blocks in any second (50 due)")
+    check(most <= 56, f"{what}: at most {most} blocks in any second (50 due)")
+    # Silence added beside the sound would show as extra blocks; held-up time as fewer.
     span = blocks[-1][0] - blocks[0][0] if blocks else 0
-    check(abs(len(blocks) - 1 - span / FRAME) <= 3, f"{what}: {len(blocks)} blocks over {span:.2f} s")
+    due = span / FRAME + 1
+    check(0.95 * due - 3 <= len(blocks) <= due + 3, f"{what}: {len(blocks)} blocks over {span:.2f} s")
 
 
 def level(blocks, t0, t1, side=1):
@@ -92,7 +95,9 @@ def case_silence(args, check):
     check(after is not None and abs(after + 6) < 1, f"tone after the pause at {after} dBFS")
     # No jump in time: the tone comes back in the block that its own clock says (7 s in).
     back = next((i for i, b in enumerate(blocks) if b[0] > 3 and b[1] is not None and b[1] > -40), None)
-    check(back is not None and abs(back - 7 / FRAME) <= 3, f"tone back in block {back} (due: {7 / FRAME:.0f})")
+    at = blocks[back][0] if back is not None else 0
+    check(back is not None and abs(at - 7) < 0.15 and abs(back - at / FRAME) <= 5,
+          f"tone back at {at:.2f} s in block {back} (due: 7 s, block {7 / FRAME:.0f})")
     hz = sum(b[3] for b in blocks[back + 5:back + 55]) / 50 / FRAME if back else 0
     check(abs(hz - 1000) < 30, f"tone after the pause at {hz:.0f} Hz")
 
