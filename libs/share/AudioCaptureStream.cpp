@@ -134,7 +134,7 @@ bool CCaptureStream::Read(PcmFrame* frame, const StopSignal& stop) {
       // Slots missed while the thread was held up are made up at once as far as a sound
       // backlog would be (kBacklogValues); beyond that they are skipped, not sent in a burst.
       m_due += kFrame;
-      if (m_due < now - kBacklogFrames * kFrame) m_due = now;
+      if (m_due < now - kBacklogFrames * kFrame) m_due = now + kFrame;
       return true;
     }
     double until = m_due > m_lastPacket + kQuiet ? m_due : m_lastPacket + kQuiet;
