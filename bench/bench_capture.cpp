@@ -8,6 +8,9 @@
 //   + send              each packet as one datagram to a receiver on loopback (a second thread
 //                       that reads them, as the phone would)
 //   encode unpaced      the same number of frames encoded back to back, warm caches
+// then the capture stream's other paths, encoded and sent, with the bytes sent per minute:
+//   silence             a source that delivers nothing: silence frames by the clock
+//   44.1 kHz 5.1, 96 kHz   a tone in that format: downmix and resampler on the way
 // Thread times come from the system in scheduler ticks, so a row of S seconds is exact to
 // about 0.6 / S s per minute.
 // Usage: bench_capture [seconds per row]
@@ -73,28 +76,31 @@ class LoopbackDatagrams {
 enum Piece { kPaced = 1, kEncode = 2, kSend = 4 };
 
 // Runs the loop with the given pieces for `frames` frames; the loop thread's CPU seconds.
-double RunRow(int pieces, int frames, LoopbackDatagrams* net) {
+double RunRow(int pieces, const char* tone, int frames, LoopbackDatagrams* net, long long* bytes) {
   double cpu = -1;
+  *bytes = 0;
   std::thread loop([&] {
     COpusEncoder encoder;
     if ((pieces & kEncode) && !encoder.Open()) return;
-    std::unique_ptr<ICaptureSource> tone = MakeToneSource(440, -12);
+    CCaptureStream stream(MakeToneOpener(tone));
+    stream.Open();
     volatile LONG stopFlag = 0;
     const StopSignal never = {nullptr, &stopFlag};
     // Unpaced, the frames are a second of the tone read beforehand, used in turn.
     std::vector<PcmFrame> second((pieces & kPaced) ? 1 : kCaptureRate / kFrameSamples);
     if (!(pieces & kPaced))
-      for (PcmFrame& f : second) tone->Read(&f, never);
+      for (PcmFrame& f : second) stream.Read(&f, never);
     unsigned char block[2 + kMaxPacket] = {};
     double start = ThreadCpuSeconds();
     for (int i = 0; i < frames; ++i) {
       PcmFrame& frame = second[i % second.size()];
-      if (pieces & kPaced) tone->Read(&frame, never);
+      if (pieces & kPaced) stream.Read(&frame, never);
       int n = (pieces & kEncode) ? encoder.Encode(frame, block + 2, kMaxPacket) : 320;
       if (n <= 0) continue;
       block[0] = (unsigned char)n;
       block[1] = (unsigned char)(n >> 8);
       if (pieces & kSend) net->Send(block, n + 2);
+      *bytes += n + 2;
     }
     cpu = ThreadCpuSeconds() - start;
   });
@@ -117,25 +123,33 @@ int main(int argc, char** argv) {
   printf("capture loop, %d ms frames of 48 kHz stereo, %d s of stream per row;\n",
          kFrameSamples * 1000 / kCaptureRate, seconds);
   printf("CPU of the loop's thread per streaming minute:\n");
+  const char* tone = "440:-12";
   struct Row {
     const char* name;
     int pieces;
+    const char* source;
   } rows[] = {
-      {"paced tone", kPaced},
-      {"paced tone + encode", kPaced | kEncode},
-      {"paced tone + encode + send", kPaced | kEncode | kSend},
-      {"encode unpaced (warm)", kEncode},
+      {"paced tone", kPaced, tone},
+      {"paced tone + encode", kPaced | kEncode, tone},
+      {"paced tone + encode + send", kPaced | kEncode | kSend, tone},
+      {"encode unpaced (warm)", kEncode, tone},
+      {"silence + encode + send", kPaced | kEncode | kSend, "440:-12:pause=0+100000"},
+      {"44.1 kHz 5.1 + encode + send", kPaced | kEncode | kSend, "440:-12:rate=44100:channels=6"},
+      {"96 kHz + encode + send", kPaced | kEncode | kSend, "440:-12:rate=96000"},
   };
   const double perMinute = 60.0 / seconds;
   for (const Row& row : rows) {
-    double cpu = RunRow(row.pieces, frames, &net);
+    long long bytes = 0;
+    double cpu = RunRow(row.pieces, row.source, frames, &net, &bytes);
     if (cpu < 0) {
-      printf("  %-28s  no encoder\n", row.name);
+      printf("  %-30s  no encoder\n", row.name);
       continue;
     }
-    printf("  %-28s %6.2f s\n", row.name, cpu * perMinute);
+    printf("  %-30s %6.2f s", row.name, cpu * perMinute);
+    if (row.pieces & kEncode) printf("  %8.0f bytes", bytes * perMinute);
+    printf("\n");
   }
-  printf("datagrams received: %ld of %d\n", net.received.load(), frames);
+  printf("datagrams received: %ld of %d\n", net.received.load(), 4 * frames);
   WSACleanup();
   return 0;
 }

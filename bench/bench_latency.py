@@ -10,9 +10,10 @@ moment the sink renders it (write time plus the stream's reported latency). The 
 logs every block's arrival and decoded peak (--block-log); the first block after the play time
 whose peak passes the threshold carries the click. All times are CLOCK_MONOTONIC. While the
 clicks play, the CPU time of Quillon and of its wineserver is read too: the cost of streaming
-from a real capture device.
+from a real capture device. --sink gives the null sink another rate or channel count, so that
+the capture's mix format takes the downmix and resampler on its way.
 
-    bench_latency.py --dist DIR --build DIR [--clicks N] [--transport udp|tcp|both]"""
+    bench_latency.py --dist DIR --build DIR [--clicks N] [--transport udp|tcp|both] [--sink RATE:CHANNELS]"""
 import argparse
 import ctypes
 import math
@@ -24,7 +25,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "link"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "share"))
 from netns import PHONE_ADDR, ROOT, Namespaces  # noqa: E402
+from pulse_server import PulseServer  # noqa: E402
 from bench_startup import cpu_seconds, prefix_server  # noqa: E402
 
 PEERS = os.path.join(ROOT, "tests", "peers")
@@ -35,42 +38,6 @@ CLICK = 0.004      # a 4 ms burst of 2 kHz at half scale, Hann-shaped
 THRESHOLD = 0.05   # decoded peak that counts as the click (silence decodes to ~0)
 CHUNK = 240        # frames written at a time (5 ms)
 QUIET = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-class PulseServer:
-    """pulseaudio in user mode with its own runtime folder; the clients reach it through the
-    unix socket in that folder, which works from any network namespace."""
-
-    def __init__(self, build):
-        self.dir = os.path.join(build, f"pulse-latency-{os.getpid()}")
-        self.socket = os.path.join(self.dir, "native")
-        self.proc = None
-
-    def env(self):
-        return {"PULSE_SERVER": f"unix:{self.socket}", "PULSE_RUNTIME_PATH": self.dir,
-                "PULSE_COOKIE": os.path.join(self.dir, "cookie")}
-
-    def __enter__(self):
-        os.makedirs(self.dir, exist_ok=True)
-        env = dict(os.environ, HOME=self.dir, XDG_RUNTIME_DIR=self.dir, XDG_CONFIG_HOME=self.dir, **self.env())
-        self.proc = subprocess.Popen(
-            ["pulseaudio", "-n", "--daemonize=no", "--system=no", "--exit-idle-time=-1", "--use-pid-file=no",
-             "--disallow-exit", "--log-target=stderr", "--log-level=error", "--disable-shm=yes",
-             "-L", "module-null-sink sink_name=bench rate=48000 channels=2",
-             "-L", f"module-native-protocol-unix socket={self.socket} auth-anonymous=1"],
-            env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
-        end = time.monotonic() + 15
-        while not os.path.exists(self.socket) and time.monotonic() < end:
-            time.sleep(0.1)
-        for cmd in (["set-default-sink", "bench"], ["set-default-source", "bench.monitor"]):
-            subprocess.run(["pactl", *cmd], env=env, check=True, **QUIET)
-        return self
-
-    def __exit__(self, *exc):
-        if self.proc:
-            self.proc.kill()
-            self.proc.wait()
-        shutil.rmtree(self.dir, ignore_errors=True)
 
 
 class SampleSpec(ctypes.Structure):
@@ -250,11 +217,15 @@ def main():
     p.add_argument("--clicks", type=int, default=50)
     p.add_argument("--transport", choices=("udp", "tcp", "both"), default="both")
     p.add_argument("--trace", help="Quillon writes its capture trace to this path (+ .udp/.tcp)")
+    p.add_argument("--sink", default="48000:2", help="the null sink's RATE:CHANNELS (the capture's mix format)")
     args = p.parse_args()
     if os.geteuid() != 0:
         print("needs root for network namespaces")
         return 1
-    with PulseServer(args.build) as server:
+    rate, channels = (int(v) for v in args.sink.split(":"))
+    with PulseServer(args.build, "pulse-latency") as server:
+        server.load_sink("bench", rate, channels)
+        print(f"sink: {rate} Hz, {channels} channels")
         for transport in ("udp", "tcp") if args.transport == "both" else (args.transport,):
             summary(f"{transport} (play to block arrival)", *measure(args, server, transport), args.clicks)
     return 0

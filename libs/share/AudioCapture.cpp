@@ -26,14 +26,14 @@ WAVEFORMATEX OpusStreamFormat() {
 void CAudioCapture::Impl::Run() {
   InterlockedExchange(&capturing, 1);
   COpusEncoder encoder;
-  std::unique_ptr<ICaptureSource> source;
+  std::unique_ptr<CCaptureStream> source;
   if (encoder.Open()) source = OpenConfiguredSource();
   if (source) Stream(*source, encoder);
   WaitForSingleObject(stop.get(), INFINITE);
   InterlockedExchange(&capturing, 0);
 }
 
-void CAudioCapture::Impl::Stream(ICaptureSource& source, COpusEncoder& encoder) {
+void CAudioCapture::Impl::Stream(CCaptureStream& source, COpusEncoder& encoder) {
   WAVEFORMATEX format = OpusStreamFormat();
   callback->OnFormat(&format);
   PcmFrame frame;

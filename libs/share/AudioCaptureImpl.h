@@ -9,9 +9,12 @@
 // The source is chosen by the environment variable SHARE_CAPTURE_SOURCE, read only here:
 //   unset or "loopback"  what the PC plays (WASAPI loopback of the default render device)
 //   "device"             the default capture device (under Wine with PulseAudio: a monitor)
-//   "tone:<hz>[:<dbfs>]" a generated sine tone, paced in real time
+//   "tone:<hz>[:<dbfs>][:<option>...]"  a generated sine tone, paced in real time; options
+//                        give it another rate or layout or pauses (AudioCaptureSource.cpp)
 //   "none"               no sound: Start only waits for Stop
-// Without a codec in the host or a working source, Start waits for Stop and reports nothing.
+// Without a codec in the host, or where the platform has no such source (Wine has no
+// loopback), Start waits for Stop and reports nothing. A device that is missing or lost is
+// no such case: the stream goes on with silence and takes up the next device (CCaptureStream).
 #pragma once
 
 #include "share.h"
@@ -20,8 +23,11 @@
 
 #include <stdio.h>
 
+#include <stdint.h>
+
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ShareLib {
 
@@ -47,19 +53,91 @@ struct StopSignal {
   bool Raised() const { return *flag != 0; }
 };
 
-// A sound source. Read blocks until one frame is ready or Stop comes (then false).
-class ICaptureSource {
- public:
-  virtual ~ICaptureSource() {}
-  virtual bool Read(PcmFrame* frame, const StopSignal& stop) = 0;
+// What a raw source delivers: interleaved float samples in its own layout and rate.
+struct RawFormat {
+  int rate = kCaptureRate;
+  int channels = kCaptureChannels;
+  uint32_t mask = 0;  // speaker bits; 0: the usual layout for the channel count
 };
 
-std::unique_ptr<ICaptureSource> MakeToneSource(double hz, double dbfs);
-// loopback: the default render device's loopback; else the default capture device. Null when
-// the platform has no such device or stream.
-std::unique_ptr<ICaptureSource> MakeWasapiSource(bool loopback);
-// Parses SHARE_CAPTURE_SOURCE and opens that source; null for "none" or a failed open.
-std::unique_ptr<ICaptureSource> OpenConfiguredSource();
+// One open stream of a sound device or of a test source.
+class IRawSource {
+ public:
+  virtual ~IRawSource() {}
+  virtual RawFormat Format() const = 0;
+  // Appends every sample ready now. False: the stream has ended (a failed call); it is
+  // dropped and the next one opened.
+  virtual bool Pull(std::vector<float>* out) = 0;
+  // Waits at most ms for more samples; false once Stop comes.
+  virtual bool Wait(DWORD ms, const StopSignal& stop) = 0;
+  // True for a stream that delivers without pause while it lives, silent or not (a capture
+  // device runs on its own clock), so that a long pause means it is lost. A loopback stream
+  // delivers nothing while nothing plays: its pauses are silence, not loss.
+  virtual bool Continuous() const = 0;
+};
+
+// Opens the current source, and again after each loss.
+class ISourceOpener {
+ public:
+  enum Result { kOpened, kNoDevice, kUnsupported };
+  virtual ~ISourceOpener() {}
+  virtual Result Open(std::unique_ptr<IRawSource>* source) = 0;
+  // True, once, when the stream in use should be given up for another: the system's default
+  // device changed, the open device went away, or one appeared while none was open.
+  virtual bool Changed() = 0;
+};
+
+// The loopback of the default render device, or the default capture device.
+std::unique_ptr<ISourceOpener> MakeWasapiOpener(bool loopback);
+// A test source from its setting text (after "tone:"); see AudioCaptureSource.cpp.
+std::unique_ptr<ISourceOpener> MakeToneOpener(const std::string& setting);
+
+class CDownmix;
+class CResampler;
+
+// The stream the encoder reads: frames of 48 kHz stereo, one per frame's duration, whatever
+// the source does. It converts what the source delivers (downmix, then resampler), follows the
+// device (a failed call, a continuous stream gone quiet, or the opener's Changed ends the
+// stream and the next one is opened on whatever is the default then), and fills with silence
+// by the clock while the source delivers nothing or no device exists.
+class CCaptureStream {
+ public:
+  explicit CCaptureStream(std::unique_ptr<ISourceOpener> opener);
+  ~CCaptureStream();
+  CCaptureStream(const CCaptureStream&) = delete;
+  CCaptureStream& operator=(const CCaptureStream&) = delete;
+  // The first open. False when the platform cannot give this kind of source at all (Wine has
+  // no loopback streams); a missing device is no failure: the stream starts with silence.
+  bool Open();
+  // Blocks until the next frame is due or ready; false once Stop comes.
+  bool Read(PcmFrame* frame, const StopSignal& stop);
+
+ private:
+  ISourceOpener::Result Reopen(double now);
+  void Drop(double now);
+  void Convert();
+  void Take(PcmFrame* frame);
+  double Now() const;
+
+  std::unique_ptr<ISourceOpener> m_opener;
+  std::unique_ptr<IRawSource> m_source;  // null while no device is open
+  std::unique_ptr<CDownmix> m_downmix;
+  std::unique_ptr<CResampler> m_resampler;
+  int m_channels = kCaptureChannels;   // of the source's samples
+  std::vector<float> m_raw, m_stereo;  // scratch of one pull
+  std::vector<float> m_ready;          // 48 kHz stereo not yet handed out
+  LARGE_INTEGER m_freq = {};
+  bool m_started = false;
+  double m_lastPacket = 0;  // when the source last delivered
+  double m_alive = 0;       // the later of that and the stream's opening
+  double m_due = 0;         // the next frame's slot, when nothing comes
+  double m_nextOpen = 0;    // the next try while no device is open
+  double m_openedAt = -1e9; // when the current or last stream opened
+};
+
+// Parses SHARE_CAPTURE_SOURCE and opens that source; null for "none" or a source the platform
+// cannot give.
+std::unique_ptr<CCaptureStream> OpenConfiguredSource();
 
 // The Opus encoder entry points, looked up by name in the host program (which exports them).
 class COpusEncoder {
@@ -118,7 +196,7 @@ struct CAudioCapture::Impl {
 
   // Blocks until Stop: the capture loop.
   void Run();
-  void Stream(ICaptureSource& source, COpusEncoder& encoder);
+  void Stream(CCaptureStream& source, COpusEncoder& encoder);
 };
 
 }  // namespace ShareLib

@@ -1,19 +1,17 @@
-// WASAPI sources: the loopback of the default render device (what the PC plays) or the
-// default capture device, shared mode, converted to 48 kHz stereo float frames. Wine 8 has no
-// loopback streams; there the open fails and the capture reports nothing.
+// A WASAPI stream: the loopback of a render device (what the PC plays) or a capture device,
+// shared mode, handing out the mix format's samples as float in the device's own layout and
+// rate (the capture stream downmixes and resamples them). Wine 8 has no loopback streams.
 //
-// Delay: a frame is handed out as soon as its last sample has come from the device. The stream
-// signals an event each time the engine delivers a period (10 ms in shared mode); where a
-// system never signals it (loopback streams of older Windows), a short poll takes over. The
-// buffer is long only so that a late reader loses nothing: it holds what is not yet read and
-// adds no delay of its own.
-#include "AudioCaptureImpl.h"
+// Delay: the stream signals an event each time the engine delivers a period (10 ms in shared
+// mode); where a system never signals it (loopback streams of older Windows), a short poll
+// takes over. The buffer is long only so that a late reader loses nothing: it holds what is
+// not yet read and adds no delay of its own.
+//
+// Any failed call ends the stream: the capture stream then opens the next one.
+#include "AudioCaptureWasapi.h"
 
 #include <audioclient.h>
-#include <mmdeviceapi.h>
 #include <mmreg.h>
-
-#include <vector>
 
 namespace ShareLib {
 
@@ -21,142 +19,127 @@ namespace {
 
 const REFERENCE_TIME kBufferDuration = 1000000;  // 100 ms, in 100 ns units
 const DWORD kPollMs = 5;                          // a stream without period events
-const DWORD kEventLostMs = 20;                    // two periods: an event lost is not a stall
 
-class WasapiSource : public ICaptureSource {
+enum class Sample { kFloat32, kInt16, kInt24, kInt32 };
+
+class WasapiSource : public IRawSource {
  public:
   ~WasapiSource() override {
     if (m_client) m_client->Stop();
     m_capture.reset();
     m_client.reset();
-    if (m_format) CoTaskMemFree(m_format);
-    if (m_comStarted) CoUninitialize();
+    if (m_mix) CoTaskMemFree(m_mix);
   }
 
-  bool Open(bool loopback) {
-    m_comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    win::ComPtr<IMMDeviceEnumerator> devices;
-    if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
-                                reinterpret_cast<void**>(devices.put()))))
-      return false;
-    win::ComPtr<IMMDevice> device;
-    if (FAILED(devices->GetDefaultAudioEndpoint(loopback ? eRender : eCapture, eConsole, device.put()))) return false;
-    if (FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(m_client.put()))))
-      return false;
-    if (FAILED(m_client->GetMixFormat(&m_format)) || !m_format) return false;
-    if (!ReadFormat()) return false;
+  HRESULT Open(IMMDevice* device, bool loopback) {
+    m_loopback = loopback;
+    HRESULT hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, reinterpret_cast<void**>(m_client.put()));
+    if (FAILED(hr)) return hr;
+    if (FAILED(hr = m_client->GetMixFormat(&m_mix))) return hr;
+    if (!m_mix || !ReadFormat()) return AUDCLNT_E_UNSUPPORTED_FORMAT;
     DWORD flags = loopback ? AUDCLNT_STREAMFLAGS_LOOPBACK : 0;
     // Event-driven where the system allows it, else polled on a fresh client.
     m_evented = m_ready &&
                 SUCCEEDED(m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags | AUDCLNT_STREAMFLAGS_EVENTCALLBACK,
-                                               kBufferDuration, 0, m_format, nullptr)) &&
+                                               kBufferDuration, 0, m_mix, nullptr)) &&
                 SUCCEEDED(m_client->SetEventHandle(m_ready.get()));
     if (!m_evented) {
       m_client.reset();
-      if (FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr,
-                                  reinterpret_cast<void**>(m_client.put()))) ||
-          FAILED(m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferDuration, 0, m_format, nullptr)))
-        return false;
+      if (FAILED(hr = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr,
+                                       reinterpret_cast<void**>(m_client.put()))) ||
+          FAILED(hr = m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, kBufferDuration, 0, m_mix, nullptr)))
+        return hr;
     }
-    if (FAILED(m_client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(m_capture.put()))))
-      return false;
-    return SUCCEEDED(m_client->Start());
+    if (FAILED(hr = m_client->GetService(__uuidof(IAudioCaptureClient), reinterpret_cast<void**>(m_capture.put()))))
+      return hr;
+    return m_client->Start();
   }
 
-  bool Read(PcmFrame* frame, const StopSignal& stop) override {
-    const size_t need = (size_t)kFrameSamples * kCaptureChannels;
-    while (m_pending.size() - m_taken < need) {
-      if (!Pull()) return false;
-      if (m_pending.size() - m_taken >= need) break;
-      HANDLE waits[2] = {stop.event, m_ready.get()};
-      if (WaitForMultipleObjects(m_evented ? 2 : 1, waits, FALSE, m_evented ? kEventLostMs : kPollMs) == WAIT_OBJECT_0)
-        return false;
-    }
-    memcpy(frame->samples, m_pending.data() + m_taken, sizeof(frame->samples));
-    m_taken += need;
-    // Moves the rest down only once it is short: one small copy per period, not per frame.
-    if (m_pending.size() - m_taken < need || m_taken >= 4 * need) {
-      m_pending.erase(m_pending.begin(), m_pending.begin() + m_taken);
-      m_taken = 0;
-    }
-    return true;
-  }
+  RawFormat Format() const override { return m_format; }
+  bool Continuous() const override { return !m_loopback; }
 
- private:
-  bool ReadFormat() {
-    m_channels = m_format->nChannels;
-    m_rate = m_format->nSamplesPerSec;
-    m_bits = m_format->wBitsPerSample;
-    m_float = m_format->wFormatTag == WAVE_FORMAT_IEEE_FLOAT;
-    if (m_format->wFormatTag == WAVE_FORMAT_EXTENSIBLE && m_format->cbSize >= 22) {
-      const WAVEFORMATEXTENSIBLE* x = reinterpret_cast<const WAVEFORMATEXTENSIBLE*>(m_format);
-      m_float = IsEqualGUID(x->SubFormat, KSDATAFORMAT_SUBTYPE_IEEE_FLOAT) != 0;
-    }
-    if (m_channels < 1 || m_rate < 8000) return false;
-    return (m_float && m_bits == 32) || (!m_float && (m_bits == 16 || m_bits == 32));
-  }
-
-  float Sample(const BYTE* frame, int channel) const {
-    int c = channel < m_channels ? channel : m_channels - 1;
-    if (m_float) return reinterpret_cast<const float*>(frame)[c];
-    if (m_bits == 16) return reinterpret_cast<const short*>(frame)[c] / 32768.0f;
-    return reinterpret_cast<const int*>(frame)[c] / 2147483648.0f;
-  }
-
-  // Takes every packet the device has ready, resampled to 48 kHz stereo (linear).
-  bool Pull() {
+  bool Pull(std::vector<float>* out) override {
     UINT32 next = 0;
-    while (SUCCEEDED(m_capture->GetNextPacketSize(&next)) && next > 0) {
+    for (;;) {
+      if (FAILED(m_capture->GetNextPacketSize(&next))) return false;
+      if (next == 0) return true;
       BYTE* data = nullptr;
       UINT32 frames = 0;
       DWORD flags = 0;
       if (FAILED(m_capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr))) return false;
-      const int stride = m_format->nBlockAlign;
-      for (UINT32 i = 0; i < frames; ++i) {
-        float l = 0, r = 0;
-        if (!(flags & AUDCLNT_BUFFERFLAGS_SILENT)) {
-          l = Sample(data + i * stride, 0);
-          r = Sample(data + i * stride, 1);
-        }
-        // Emit every output sample that falls between the previous input sample and this one.
-        while (m_position <= 1.0) {
-          m_pending.push_back(m_lastL + (float)m_position * (l - m_lastL));
-          m_pending.push_back(m_lastR + (float)m_position * (r - m_lastR));
-          m_position += (double)m_rate / kCaptureRate;
-        }
-        m_position -= 1.0;
-        m_lastL = l;
-        m_lastR = r;
-      }
-      m_capture->ReleaseBuffer(frames);
+      const size_t values = (size_t)frames * m_format.channels;
+      if (flags & AUDCLNT_BUFFERFLAGS_SILENT)
+        out->insert(out->end(), values, 0.0f);
+      else
+        Append(data, values, out);
+      if (FAILED(m_capture->ReleaseBuffer(frames))) return false;
     }
+  }
+
+  bool Wait(DWORD ms, const StopSignal& stop) override {
+    HANDLE waits[2] = {stop.event, m_ready.get()};
+    if (!m_evented && ms > kPollMs) ms = kPollMs;
+    return WaitForMultipleObjects(m_evented ? 2 : 1, waits, FALSE, ms) != WAIT_OBJECT_0;
+  }
+
+ private:
+  bool ReadFormat() {
+    m_format.channels = m_mix->nChannels;
+    m_format.rate = m_mix->nSamplesPerSec;
+    m_format.mask = 0;
+    bool isFloat = m_mix->wFormatTag == WAVE_FORMAT_IEEE_FLOAT;
+    int bits = m_mix->wBitsPerSample;
+    if (m_mix->wFormatTag == WAVE_FORMAT_EXTENSIBLE && m_mix->cbSize >= 22) {
+      const WAVEFORMATEXTENSIBLE* x = reinterpret_cast<const WAVEFORMATEXTENSIBLE*>(m_mix);
+      isFloat = IsEqualGUID(x->SubFormat, KSDATAFORMAT_SUBTYPE_IEEE_FLOAT) != 0;
+      m_format.mask = x->dwChannelMask;
+    }
+    if (m_format.channels < 1 || m_format.rate < 8000 || m_mix->nBlockAlign != m_format.channels * bits / 8)
+      return false;
+    if (isFloat && bits == 32) m_sample = Sample::kFloat32;
+    else if (!isFloat && bits == 16) m_sample = Sample::kInt16;
+    else if (!isFloat && bits == 24) m_sample = Sample::kInt24;
+    else if (!isFloat && bits == 32) m_sample = Sample::kInt32;
+    else return false;
     return true;
   }
 
-  bool m_comStarted = false;
+  void Append(const BYTE* data, size_t values, std::vector<float>* out) const {
+    const size_t at = out->size();
+    out->resize(at + values);
+    float* v = out->data() + at;
+    switch (m_sample) {
+      case Sample::kFloat32: memcpy(v, data, values * 4); break;
+      case Sample::kInt16:
+        for (size_t i = 0; i < values; ++i) v[i] = reinterpret_cast<const short*>(data)[i] / 32768.0f;
+        break;
+      case Sample::kInt24:
+        for (size_t i = 0; i < values; ++i, data += 3)
+          v[i] = (int)((unsigned)data[0] << 8 | (unsigned)data[1] << 16 | (unsigned)data[2] << 24) / 2147483648.0f;
+        break;
+      case Sample::kInt32:
+        for (size_t i = 0; i < values; ++i) v[i] = reinterpret_cast<const int*>(data)[i] / 2147483648.0f;
+        break;
+    }
+  }
+
   win::AutoHandle m_ready{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // a period has come
   bool m_evented = false;
+  bool m_loopback = false;
   win::ComPtr<IAudioClient> m_client;
   win::ComPtr<IAudioCaptureClient> m_capture;
-  WAVEFORMATEX* m_format = nullptr;  // CoTaskMemFree
-  int m_channels = 0, m_rate = 0, m_bits = 0;
-  bool m_float = false;
-  double m_position = 0;  // resampler: position of the next output sample between inputs
-  float m_lastL = 0, m_lastR = 0;
-  std::vector<float> m_pending;  // interleaved stereo at 48 kHz; from m_taken on not yet handed out
-  size_t m_taken = 0;
+  WAVEFORMATEX* m_mix = nullptr;  // CoTaskMemFree
+  RawFormat m_format;
+  Sample m_sample = Sample::kFloat32;
 };
 
 }  // namespace
 
-std::unique_ptr<ICaptureSource> MakeWasapiSource(bool loopback) {
-  try {
-    std::unique_ptr<WasapiSource> source(new WasapiSource);
-    if (!source->Open(loopback)) return nullptr;
-    return std::unique_ptr<ICaptureSource>(source.release());
-  } catch (...) {
-    return nullptr;
-  }
+HRESULT OpenWasapiSource(IMMDevice* device, bool loopback, std::unique_ptr<IRawSource>* source) {
+  std::unique_ptr<WasapiSource> s(new WasapiSource);
+  HRESULT hr = s->Open(device, loopback);
+  if (SUCCEEDED(hr)) source->reset(s.release());
+  return hr;
 }
 
 }  // namespace ShareLib

@@ -26,6 +26,12 @@ struct SilentPlayback : IPlaybackCallback {
   void OnPlaybackData(const unsigned char*, int) override {}
 };
 
+// No sound source: only the life cycle is under test here (without a device the capture
+// would stream silence).
+struct AudioCapture : ::testing::Test {
+  void SetUp() override { SetEnvironmentVariableW(L"SHARE_CAPTURE_SOURCE", L"none"); }
+};
+
 bool WaitUntilCapturing(const CAudioCapture& capture) {
   for (DWORD start = GetTickCount(); GetTickCount() - start < kWaitMs; Sleep(10))
     if (capture.IsCapturing()) return true;
@@ -34,7 +40,7 @@ bool WaitUntilCapturing(const CAudioCapture& capture) {
 
 }  // namespace
 
-TEST(AudioCapture, StartBlocksUntilStop) {
+TEST_F(AudioCapture, StartBlocksUntilStop) {
   CountingCallback callback;
   CAudioCapture capture;
   ASSERT_NE(capture.Initialize(&callback), 0);
@@ -55,7 +61,7 @@ TEST(AudioCapture, StartBlocksUntilStop) {
   EXPECT_TRUE(again.Join(kWaitMs));
 }
 
-TEST(AudioCapture, StopBeforeStartEndsStartAtOnce) {
+TEST_F(AudioCapture, StopBeforeStartEndsStartAtOnce) {
   // The service starts Start on a new thread; a Stop may come before that thread runs.
   CountingCallback callback;
   CAudioCapture capture;
@@ -66,7 +72,7 @@ TEST(AudioCapture, StopBeforeStartEndsStartAtOnce) {
   EXPECT_FALSE(capture.IsCapturing());
 }
 
-TEST(AudioCapture, DestructorWaitsForRunningStart) {
+TEST_F(AudioCapture, DestructorWaitsForRunningStart) {
   CountingCallback callback;
   auto* capture = new CAudioCapture;
   ASSERT_NE(capture->Initialize(&callback), 0);
@@ -77,7 +83,7 @@ TEST(AudioCapture, DestructorWaitsForRunningStart) {
   EXPECT_TRUE(runner.Join(kWaitMs));
 }
 
-TEST(AudioCapture, MissingCallbackFailsCleanly) {
+TEST_F(AudioCapture, MissingCallbackFailsCleanly) {
   CAudioCapture capture;
   EXPECT_EQ(capture.Initialize(nullptr), 0);
   BoundedThread runner([&] { capture.Start(); });  // not initialised: returns at once
