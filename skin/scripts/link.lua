@@ -1,6 +1,8 @@
 -- The phone's link as the window shows it: searching, plugged in, linking over USB, linked over
--- Wi-Fi or USB (with the phone's model), or a USB failure with a hint for its status.
-Link = { state = "searching", wifi = false, usb = false, model = "", status = 0 }
+-- Wi-Fi or USB (with the phone's model), or a USB failure with a hint for its status. While no
+-- adb server can be had (status 6, with no device) the search says what USB needs.
+Link = { state = "searching", wifi = false, usb = false, model = "", status = 0, no_adb = false }
+local kNoAdbServer = 6
 
 -- Hints for the device statuses of "ConnectResult" other than 0.
 local hints = { "hint_unauthorized", "hint_offline", "hint_connecting", "hint_permissions", "hint_mode" }
@@ -22,6 +24,8 @@ function Link.Show()
   elseif state == "failed" then
     title = T.failed
     detail = T[hints[Link.status] or "hint_other"]
+  elseif Link.no_adb then
+    title, detail = T.searching_wifi, T.no_adb_hint
   else
     title, detail = T.searching, T.searching_hint
   end
@@ -44,6 +48,7 @@ local function linked(how)
 end
 
 function Link.OnDeviceInsert()
+  Link.no_adb = false
   if not Link.usb then
     Link.state = "plugged"
     Link.Show()
@@ -52,6 +57,11 @@ end
 
 -- status 0: the phone app runs and its port is forwarded; the link is confirmed by "Connected".
 function Link.OnConnectResult(status, info)
+  Link.no_adb = status == kNoAdbServer
+  if Link.no_adb then
+    Link.Show()
+    return
+  end
   local model = info and info.DeviceModel or ""
   if model ~= "" then Link.model = g_GuiAdbLogic:Call("TrimText", model) or "" end
   if status == 0 then
