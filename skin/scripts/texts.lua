@@ -3,7 +3,7 @@
 local english = {
   searching = "Looking for your phone...",
   searching_hint = "Open Quillon on your phone (same Wi-Fi),\nor plug the phone in by USB.",
-  searching_wifi = "Looking for your phone on Wi-Fi...",
+  searching_wifi = "Looking on Wi-Fi only...",
   no_adb_hint = "USB needs adb.exe: unzip Google's SDK\nPlatform-Tools into Quillon's folder.",
   plugged = "Phone plugged in",
   plugged_hint = "Starting Quillon on the phone...",
@@ -53,7 +53,7 @@ local english = {
 local chinese = {
   searching = "正在查找手机...",
   searching_hint = "在手机上打开 Quillon（同一 Wi-Fi），\n或用 USB 连接手机。",
-  searching_wifi = "正在通过 Wi-Fi 查找手机...",
+  searching_wifi = "仅通过 Wi-Fi 查找手机...",
   no_adb_hint = "USB 连接需要 adb.exe：请把 Google 的\nSDK Platform-Tools 解压到 Quillon 文件夹。",
   plugged = "已插入手机",
   plugged_hint = "正在手机上启动 Quillon...",

@@ -29,6 +29,16 @@ function StandInSteps()
   expect(take() == "Init;", "the skin starts the program")
   expect(text("status") == "Looking for your phone..." and text("link") == "not linked", "searching")
   expect(not Ui.Find("play"):IsEnable(), "no sound control without a phone")
+  event("ConnectResult", 6, { DeviceID = "", DeviceModel = "", ConnectedByUSB = 0 })
+  expect(text("status") == "Looking on Wi-Fi only..." and
+         text("detail") == "USB needs adb.exe: unzip Google's SDK\nPlatform-Tools into Quillon's folder.",
+         "no adb server: what USB needs")
+  ChooseLanguage(2052)
+  Ui.ShowTexts()
+  expect(text("detail") == "USB 连接需要 adb.exe：请把 Google 的\nSDK Platform-Tools 解压到 Quillon 文件夹。",
+         "no adb server, in Chinese")
+  ChooseLanguage(1033)
+  Ui.ShowTexts()
 
   event("WifiConnected")
   expect(text("status") == "Linked over Wi-Fi" and text("link") == "Wi-Fi", "linked over Wi-Fi")
@@ -72,12 +82,16 @@ function StandInSteps()
   expect(take() == "HandleDropFiles:77;" and rows("transfers") == 0, "a new drop clears a finished batch")
 
   event("Disconnect")
-  expect(take() == "StopCapture:1;" and text("status") == "Looking for your phone...", "the phone left")
+  expect(take() == "StopCapture:1;" and text("status") == "Looking on Wi-Fi only...",
+         "the phone left; USB still has no adb server")
   event("DeviceInsert", "serial")
-  expect(text("status") == "Phone plugged in", "plugged in")
+  expect(text("status") == "Phone plugged in", "plugged in: a server answers")
   event("ConnectResult", 1, { DeviceID = "serial", DeviceModel = "", ConnectedByUSB = 0 })
   expect(text("status") == "The phone cannot be reached over USB" and
          text("detail") == "Unlock the phone and allow\nUSB debugging when it asks.", "a hint per status")
+  event("ConnectResult", 4, { DeviceID = "serial", DeviceModel = "", ConnectedByUSB = 0 })
+  expect(text("detail") == "This PC may not use the phone's USB:\ninstall the phone maker's USB driver.",
+         "no permissions: the driver")
   event("ConnectResult", 0, { DeviceID = "serial", DeviceModel = "QTest Phone 9\n", ConnectedByUSB = 0 })
   event("Connected")
   expect(text("status") == "Linked over USB" and text("detail") == "QTest Phone 9", "USB with the model on one line")
