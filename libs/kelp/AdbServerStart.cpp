@@ -50,8 +50,8 @@ std::wstring FindAdb() {
   return std::wstring();
 }
 
-bool StartAdbServer(const std::wstring& adb, HANDLE stop, DWORD timeoutMs) {
-  std::wstring command = L"\"" + adb + L"\" start-server";
+bool StartAdbServer(const std::wstring& adb, uint16_t port, HANDLE stop, DWORD timeoutMs) {
+  std::wstring command = L"\"" + adb + L"\" -P " + std::to_wstring(port) + L" start-server";
   std::vector<wchar_t> line(command.begin(), command.end());
   line.push_back(L'\0');
   // The server lives on after this process: it starts in adb's own folder, so that it holds

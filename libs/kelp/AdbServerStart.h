@@ -1,9 +1,10 @@
 // Finding the Android platform tools on this PC and starting their adb server the way they
-// expect it: "adb.exe start-server" by full path, without a console window, and waiting for
-// it to end (it ends once the server answers). Nothing else is ever run through adb.exe.
+// expect it: "adb.exe -P <port> start-server" by full path, without a console window, waiting
+// for it to end (it ends once the server answers). Nothing else is ever run through adb.exe.
 #pragma once
 
 #include <windows.h>
+#include <stdint.h>
 
 #include <string>
 
@@ -13,8 +14,10 @@ namespace kelp {
 // empty when there is none.
 std::wstring FindAdb();
 
-// Runs "<adb> start-server" and waits until it ends, stop is set or timeoutMs pass. True when
-// it ended with exit code 0. No handle of this process is inherited by the server.
-bool StartAdbServer(const std::wstring& adb, HANDLE stop, DWORD timeoutMs);
+// Runs "<adb> -P <port> start-server" and waits until it ends, stop is set or timeoutMs pass.
+// True when it ended with exit code 0. The port is given so that an ANDROID_ADB_SERVER_PORT of
+// the user's cannot put the server elsewhere. No handle of this process is inherited by the
+// server.
+bool StartAdbServer(const std::wstring& adb, uint16_t port, HANDLE stop, DWORD timeoutMs);
 
 }  // namespace kelp

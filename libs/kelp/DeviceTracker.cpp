@@ -77,7 +77,7 @@ bool CDeviceTracker::ConnectOrStartServer(CAdbConnection& connection) {
     std::wstring adb = FindAdb();
     if (!adb.empty()) {
       m_lastStartTick = GetTickCount();
-      StartAdbServer(adb, m_stop.get(), kStartTimeoutMs);  // its exit code aside, the server may be up
+      StartAdbServer(adb, kAdbServerPort, m_stop.get(), kStartTimeoutMs);  // its exit code aside, the server may be up
       m_startFailed = !connection.Connect(kConnectTimeoutMs);
       if (!m_startFailed) return true;
     }

@@ -54,7 +54,7 @@ TEST_F(DeviceNoAdb, NoServerIsToldThenAnAdbOnPathIsStartedAndThePhoneLinks) {
   ASSERT_TRUE(WaitFor([] { return HostRequest("host:version"); }, 60000)) << "the server was not started: " << std::string(tools.begin(), tools.end());
   std::string calls;
   ASSERT_TRUE(ReadWholeFile(tools + L"\\calls.txt", calls));
-  std::string expected = "\"" + std::string(adb.begin(), adb.end()) + "\" start-server\n";
+  std::string expected = "\"" + std::string(adb.begin(), adb.end()) + "\" -P 5037 start-server\n";
   EXPECT_EQ(calls, expected) << "started once, by full path";
 
   ASSERT_TRUE(AttachDouble());

@@ -1,6 +1,6 @@
 // A stand-in for the Android platform tools' adb.exe, for the tests that find and start the
-// adb server. "adb.exe start-server" appends its command line (UTF-8) to calls.txt beside itself,
-// starts this machine's own adb server (Debian's adb, which Wine runs as a Unix program, in
+// adb server. "adb.exe -P 5037 start-server" appends its command line (UTF-8) to calls.txt
+// beside itself, starts this machine's own adb server (Debian's adb, which Wine runs as a Unix program, in
 // the test's namespace) and, as the real one does, ends once 127.0.0.1:5037 answers: exit 0,
 // or 1 after 30 s. Any other command only records itself and ends with 1.
 #include <winsock2.h>
@@ -42,13 +42,15 @@ bool ServerAnswers() {
 
 int wmain(int argc, wchar_t** argv) {
   Record(GetCommandLineW());
-  if (argc != 2 || wcscmp(argv[1], L"start-server") != 0) return 1;
+  if (argc != 4 || wcscmp(argv[1], L"-P") != 0 || wcscmp(argv[2], L"5037") != 0 ||
+      wcscmp(argv[3], L"start-server") != 0)
+    return 1;
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  wchar_t line[] = L"adb start-server";
+  wchar_t line[] = L"adb -P 5037 start-server";
   // Wine starts a Unix program without a process handle to wait on: the port tells.
   if (CreateProcessW(L"Z:\\usr\\bin\\adb", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     if (info.hProcess) CloseHandle(info.hProcess);
