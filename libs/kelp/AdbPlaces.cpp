@@ -16,14 +16,16 @@ std::wstring Trimmed(const std::wstring& s) {
 
 // "C:\x" or "\\server\share": a folder that does not depend on the current one.
 bool IsAbsolute(const std::wstring& dir) {
-  if (dir.size() >= 3 && iswalpha(dir[0]) && dir[1] == L':' && (dir[2] == L'\\' || dir[2] == L'/')) return true;
+  if (dir.size() >= 3 && iswalpha(dir[0]) && dir[1] == L':' && (dir[2] == L'\\' || dir[2] == L'/'))
+    return true;
   return dir.size() >= 3 && dir[0] == L'\\' && dir[1] == L'\\' && dir[2] != L'\\';
 }
 
 // A folder as given: without quotes and trailing separators; empty when not usable.
 std::wstring CleanDir(std::wstring dir) {
   dir = Trimmed(dir);
-  if (dir.size() >= 2 && dir.front() == L'"' && dir.back() == L'"') dir = Trimmed(dir.substr(1, dir.size() - 2));
+  if (dir.size() >= 2 && dir.front() == L'"' && dir.back() == L'"')
+    dir = Trimmed(dir.substr(1, dir.size() - 2));
   while (dir.size() > 3 && (dir.back() == L'\\' || dir.back() == L'/')) dir.pop_back();
   if (dir.find(L'%') != std::wstring::npos || dir.find(L'"') != std::wstring::npos || !IsAbsolute(dir))
     return std::wstring();

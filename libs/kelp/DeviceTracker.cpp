@@ -12,9 +12,10 @@ const DWORD kRetryMs = 1000;
 const DWORD kPollMs = 1000;
 // adb start-server returns once the server has scanned for devices: seconds at most.
 const DWORD kStartTimeoutMs = 30000;
-// After a start that gave no server, the next one waits this long: adb.exe is not run every
-// second on a PC where it cannot work.
-const DWORD kRestartAfterFailureMs = 15000;
+// After a search or start that gave no server, the next one waits this long: the search reads
+// a file's attributes in every PATH folder (slow where one is an absent network share), and
+// adb.exe is not run every second on a PC where it cannot work.
+const DWORD kSearchAgainMs = 10000;
 
 bool WaitReadable(SOCKET s, DWORD ms) {
   fd_set readable;
@@ -73,13 +74,14 @@ void CDeviceTracker::Run() {
 bool CDeviceTracker::ConnectOrStartServer(CAdbConnection& connection) {
   if (connection.Connect(kConnectTimeoutMs)) return true;
   if (Stopping()) return false;
-  if (!m_startFailed || GetTickCount() - m_lastStartTick >= kRestartAfterFailureMs) {
+  if (!m_searched || GetTickCount() - m_lastSearchTick >= kSearchAgainMs) {
+    m_searched = true;
+    m_lastSearchTick = GetTickCount();
     std::wstring adb = FindAdb();
     if (!adb.empty()) {
-      m_lastStartTick = GetTickCount();
-      StartAdbServer(adb, kAdbServerPort, m_stop.get(), kStartTimeoutMs);  // its exit code aside, the server may be up
-      m_startFailed = !connection.Connect(kConnectTimeoutMs);
-      if (!m_startFailed) return true;
+      // Whatever its exit code, the server may be up (one another program started meanwhile).
+      StartAdbServer(adb, kAdbServerPort, m_stop.get(), kStartTimeoutMs);
+      if (connection.Connect(kConnectTimeoutMs)) return true;
     }
   }
   if (!m_noServerTold && !Stopping()) {
@@ -101,7 +103,7 @@ void CDeviceTracker::Track() {
     CAdbConnection query(m_registry);  // a one-shot query: the server closes the connection
     if (!ConnectOrStartServer(query)) return;
     m_noServerTold = false;
-    m_startFailed = false;
+    m_searched = false;  // a server lost later is looked for at once
     m_plan.OnVersion(QueryVersion(query));
   }
   // A refusal of the long stream is answered at once with the short one.

@@ -37,7 +37,7 @@ class IDeviceListSink {
 class CDeviceTracker {
  public:
   CDeviceTracker(IDeviceListSink* sink, CSocketRegistry* registry);  // neither owned
-  ~CDeviceTracker();  // stops the thread
+  ~CDeviceTracker();                                                 // stops the thread
   CDeviceTracker(const CDeviceTracker&) = delete;
   CDeviceTracker& operator=(const CDeviceTracker&) = delete;
 
@@ -66,8 +66,8 @@ class CDeviceTracker {
   // Tracker thread only:
   CTrackPlan m_plan;
   bool m_noServerTold = false;
-  bool m_startFailed = false;   // the last start gave no server: wait before the next one
-  DWORD m_lastStartTick = 0;
+  bool m_searched = false;  // adb.exe was looked for since the last server answered
+  DWORD m_lastSearchTick = 0;
 };
 
 }  // namespace kelp

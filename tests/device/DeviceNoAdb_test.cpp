@@ -51,7 +51,8 @@ TEST_F(DeviceNoAdb, NoServerIsToldThenAnAdbOnPathIsStartedAndThePhoneLinks) {
   std::wstring adb = tools + L"\\adb.exe";
   ASSERT_TRUE(CopyFileW((ProgramDir() + L"\\fake-adb\\adb.exe").c_str(), adb.c_str(), FALSE));
   SetEnvironmentVariableW(L"PATH", (L"C:\\windows\\system32;" + tools).c_str());
-  ASSERT_TRUE(WaitFor([] { return HostRequest("host:version"); }, 60000)) << "the server was not started: " << std::string(tools.begin(), tools.end());
+  ASSERT_TRUE(WaitFor([] { return HostRequest("host:version"); }, 60000))
+      << "the server was not started: " << std::string(tools.begin(), tools.end());
   std::string calls;
   ASSERT_TRUE(ReadWholeFile(tools + L"\\calls.txt", calls));
   std::string expected = "\"" + std::string(adb.begin(), adb.end()) + "\" -P 5037 start-server\n";

@@ -1,7 +1,7 @@
 // Makes this process see volumes without 8.3 names, as Windows 8 and later format them (Wine
-// invents a short name for every file): while an instance lives, GetShortPathNameW and
-// GetShortPathNameA in every loaded module's import table answer with the long path itself,
-// which is what Windows does where no short name exists.
+// invents a short name for every file): while an instance lives, GetShortPathNameW in every
+// loaded module's import table answers with the long path itself, which is what Windows does
+// where no short name exists.
 #pragma once
 
 #include <windows.h>
@@ -15,8 +15,8 @@ class NoShortNames {
  public:
   NoShortNames() {
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    Patch(reinterpret_cast<void*>(GetProcAddress(kernel, "GetShortPathNameW")), reinterpret_cast<void*>(&LongW));
-    Patch(reinterpret_cast<void*>(GetProcAddress(kernel, "GetShortPathNameA")), reinterpret_cast<void*>(&LongA));
+    Patch(reinterpret_cast<void*>(GetProcAddress(kernel, "GetShortPathNameW")),
+          reinterpret_cast<void*>(&LongW));
   }
   ~NoShortNames() {
     for (const Slot& slot : m_slots) Write(slot.at, slot.was);
@@ -37,14 +37,6 @@ class NoShortNames {
     memmove(out, path, (n + 1) * sizeof(wchar_t));
     return n;
   }
-  static DWORD WINAPI LongA(const char* path, char* out, DWORD size) {
-    DWORD n = path ? (DWORD)strlen(path) : 0;
-    if (!path || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return 0;
-    if (!out || size <= n) return n + 1;
-    memmove(out, path, n + 1);
-    return n;
-  }
-
   static void Write(void** at, void* value) {
     DWORD old = 0;
     VirtualProtect(at, sizeof(void*), PAGE_READWRITE, &old);

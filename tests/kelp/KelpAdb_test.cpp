@@ -164,37 +164,6 @@ TEST_F(KelpAdb, InstallPushesRunsThePackageManagerAndCleansUp) {
   EXPECT_NE(log.find("rm -f '/data/local/tmp/Quillon.apk'"), std::string::npos) << log;
 }
 
-// Names no ANSI code page of a Western or Chinese Windows can spell all of: Chinese,
-// Cyrillic and an emoji, given in UTF-16 and stored under their own names, byte for byte. No
-// short (8.3) name is involved: Windows volumes often keep none.
-TEST_F(KelpAdb, AnyFileNameIsPushedAndInstalled) {
-  StartReady();
-  std::wstring dir = ScratchDir() + L"\\\u0444\u043E\u0442\u043E \u7167\u7247";
-  ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
-  const wchar_t* names[] = {L"\u6587\u4EF6.txt", L"\u041C\u043E\u0441\u043A\u0432\u0430.jpg", L"\U0001F3B5 song.mp3"};
-  const char* remotes[] = {"/sdcard/ebook/\xE6\x96\x87\xE4\xBB\xB6.txt",
-                           "/sdcard/DCIM/\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0.jpg",
-                           "/sdcard/music/\xF0\x9F\x8E\xB5 song.mp3"};
-  for (int i = 0; i < 3; ++i) {
-    std::wstring local = dir + L"\\" + names[i];
-    std::string data = PatternBytes(100000 + i, 30 + i);
-    ASSERT_TRUE(WriteWholeFile(local, data));
-    EXPECT_EQ(kelp.push(local.c_str(), remotes[i]), 0) << i;
-    std::string stored;
-    ASSERT_TRUE(ReadWholeFile(PhonePath(remotes[i]), stored)) << remotes[i];
-    EXPECT_TRUE(stored == data) << remotes[i];
-  }
-  EXPECT_GT(handler.Count(KelpNotice::kProgress), 0);
-
-  ASSERT_EQ(DoubleControl("set app_installed 0"), "ok");
-  std::wstring apk = dir + L"\\\u5E94\u7528.apk";
-  ASSERT_TRUE(WriteWholeFile(apk, PatternBytes(30000, 40)));
-  std::string output;
-  EXPECT_EQ(kelp.install(apk.c_str(), true, false, output), 0) << output;
-  EXPECT_TRUE(kelp.startActivity(kComponent, nullptr));
-  EXPECT_NE(DoubleControl("log").find("pm install -r '/data/local/tmp/\\u5e94\\u7528.apk'"), std::string::npos);
-}
-
 TEST_F(KelpAdb, FailedInstallReportsTheDevicesText) {
   ASSERT_EQ(DoubleControl("set app_installed 0"), "ok");
   ASSERT_EQ(DoubleControl("set install_fails 1"), "ok");

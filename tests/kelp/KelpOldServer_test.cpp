@@ -29,7 +29,8 @@ TEST(KelpOldServer, RefusedLongStreamFallsBackAndStillListsThePhone) {
   EXPECT_EQ(output, "Quillon Double 7\n");
 
   DetachDouble();
-  EXPECT_TRUE(WaitFor([&] { return handler.Count(KelpNotice::kRemove) > 0; }, 15000)) << "the short stream's changes";
+  EXPECT_TRUE(WaitFor([&] { return handler.Count(KelpNotice::kRemove) > 0; }, 15000))
+      << "the short stream's changes";
   kelp.close();
 
   std::string logName = Env("QUILLON_OLD_SERVER_LOG");
@@ -43,6 +44,7 @@ TEST(KelpOldServer, RefusedLongStreamFallsBackAndStillListsThePhone) {
   EXPECT_LT(version, refused) << "the version is asked first:\n" << log;
   ASSERT_NE(shortStream, std::string::npos) << log;
   EXPECT_LT(refused, shortStream) << log;
-  EXPECT_EQ(log.find("host:track-devices-l\n", refused + 1), std::string::npos) << "refused once is enough:\n" << log;
+  EXPECT_EQ(log.find("host:track-devices-l\n", refused + 1), std::string::npos) << "refused once is enough:\n"
+                                                                                << log;
   EXPECT_NE(log.find("host:devices-l\n", shortStream), std::string::npos) << log;
 }

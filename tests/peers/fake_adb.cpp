@@ -52,7 +52,8 @@ int wmain(int argc, wchar_t** argv) {
   PROCESS_INFORMATION info = {};
   wchar_t line[] = L"adb -P 5037 start-server";
   // Wine starts a Unix program without a process handle to wait on: the port tells.
-  if (CreateProcessW(L"Z:\\usr\\bin\\adb", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+  if (CreateProcessW(L"Z:\\usr\\bin\\adb", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &info)) {
     if (info.hProcess) CloseHandle(info.hProcess);
     if (info.hThread) CloseHandle(info.hThread);
   }
