@@ -1,7 +1,6 @@
 // The install task: see InstallAppTask.h.
 #include "InstallAppTask.h"
 
-#include "TransferText.h"
 #include "kelp.h"
 
 CInstallAppTask::CInstallAppTask(ITaskListener* listener, int recordId, const std::wstring& localPath,
@@ -10,12 +9,8 @@ CInstallAppTask::CInstallAppTask(ITaskListener* listener, int recordId, const st
 
 void CInstallAppTask::Run(uint32_t, uint32_t) {
   if (!m_kelp) return;
-  std::string apk;
-  bool installed = false;
-  if (ToAnsiPath(m_localPath, apk)) {
-    std::string output;
-    int result = m_kelp->install(apk.c_str(), true, false, output);
-    installed = result == 0 || m_kelp->isSucceed(output);
-  }
+  std::string output;
+  int result = m_kelp->install(m_localPath.c_str(), true, false, output);
+  bool installed = result == 0 || m_kelp->isSucceed(output);
   Report(installed ? kTaskDone : kTaskFailed);
 }

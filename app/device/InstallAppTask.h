@@ -9,11 +9,10 @@ class CKelpCommand;
 
 class CInstallAppTask : public ActionTask {
  public:
-  // localPath: the APK; it is handed to the device bridge in the thread's ANSI code page.
+  // localPath: the APK.
   CInstallAppTask(ITaskListener* listener, int recordId, const std::wstring& localPath, CKelpCommand* kelp);
   // Installs, then reports done (3) when the phone took the package, else failed (4).
-  // A path the ANSI code page cannot hold fails without an install. Without a device
-  // bridge it does nothing.
+  // Without a device bridge it does nothing.
   void Run(uint32_t, uint32_t) override;
 
  private:

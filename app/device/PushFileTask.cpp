@@ -3,7 +3,6 @@
 
 #include <TextConv.h>
 
-#include "TransferText.h"
 #include "kelp.h"
 
 CPushFileTask::CPushFileTask(ITaskListener* listener, int recordId, const std::wstring& localPath,
@@ -18,9 +17,7 @@ void CPushFileTask::Run(uint32_t, uint32_t) {
   if (!m_kelp) return;
   std::string remote = text::WideToUtf8(m_remotePath);
   Report(kTaskStarted);
-  std::string local;
-  const int kUnconvertiblePath = -4;
-  int result = ToAnsiPath(m_localPath, local) ? m_kelp->push(local.c_str(), remote.c_str()) : kUnconvertiblePath;
+  int result = m_kelp->push(m_localPath.c_str(), remote.c_str());
   std::string ignored;
   m_kelp->shell(MediaScanCommand(remote).c_str(), ignored, 0, 0);
   Report(result != 0 ? kTaskFailed : kTaskDone);

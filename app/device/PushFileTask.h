@@ -13,8 +13,7 @@ class CPushFileTask : public ActionTask {
   CPushFileTask(ITaskListener* listener, int recordId, const std::wstring& localPath, const std::wstring& remotePath,
                 CKelpCommand* kelp);
   // Reports started (2), pushes, sends the media-scan broadcast whatever the push gave, then
-  // reports done (3) or failed (4). A local path the ANSI code page cannot hold fails without
-  // a push. Without a device bridge it does nothing.
+  // reports done (3) or failed (4). Without a device bridge it does nothing.
   void Run(uint32_t, uint32_t) override;
 
   const std::wstring& RemotePath() const { return m_remotePath; }

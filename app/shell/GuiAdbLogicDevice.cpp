@@ -6,7 +6,6 @@
 #include <TextConv.h>
 
 #include "LinkTable.h"
-#include "TransferText.h"
 #include "share.h"
 
 namespace {
@@ -54,13 +53,9 @@ void CGuiAdbLogic::LinkUsbDevice(const char* deviceId) {
 
   bool linkable = m_kelp.startActivity(kAppComponent, nullptr);
   if (!linkable) {
-    std::string apk;
     std::string output;
-    bool installed = false;
-    if (ToAnsiPath(ShareLib::GetCurXFilePath(kAppPackageFile), apk)) {
-      int result = m_kelp.install(apk.c_str(), false, false, output);
-      installed = result == 0 || m_kelp.isSucceed(output);
-    }
+    int result = m_kelp.install(ShareLib::GetCurXFilePath(kAppPackageFile).c_str(), false, false, output);
+    bool installed = result == 0 || m_kelp.isSucceed(output);
     if (installed) m_kelp.startActivity(kAppComponent, nullptr);
     linkable = installed;
   }

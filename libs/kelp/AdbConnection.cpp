@@ -112,6 +112,7 @@ bool CAdbConnection::ReadToEnd(std::string& out) {
 }
 
 bool CAdbConnection::ReadStatus(std::string* failure) {
+  m_refused = false;
   char status[4];
   if (!ReadExact(status, 4)) {
     if (failure) *failure = "no reply from the adb server";
@@ -120,7 +121,8 @@ bool CAdbConnection::ReadStatus(std::string* failure) {
   if (memcmp(status, "OKAY", 4) == 0) return true;
   if (memcmp(status, "FAIL", 4) == 0) {
     std::string reason;
-    if (!ReadHexBlock(reason)) reason = "FAIL without a reason";
+    m_refused = ReadHexBlock(reason);
+    if (!m_refused) reason = "FAIL without a reason";
     if (failure) *failure = reason;
     return false;
   }

@@ -37,6 +37,9 @@ class CAdbConnection {
   bool Request(const std::string& service, std::string* failure = nullptr);
   // Reads "OKAY" or "FAIL" + reason without sending.
   bool ReadStatus(std::string* failure = nullptr);
+  // The last status read was a complete FAIL with its reason: the server refused the request
+  // (as opposed to a reply that broke off or made no sense).
+  bool Refused() const { return m_refused; }
   // Reads hex4 + that many bytes.
   bool ReadHexBlock(std::string& out);
 
@@ -47,6 +50,7 @@ class CAdbConnection {
   win::AutoSocket m_socket;
   CSocketRegistry* m_registry;
   bool m_registered = false;
+  bool m_refused = false;
 };
 
 }  // namespace kelp

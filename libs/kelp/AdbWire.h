@@ -35,6 +35,7 @@ enum DeviceStatus {
   kStatusConnecting = 3,
   kStatusNoPermissions = 4,
   kStatusOtherMode = 5,
+  kStatusNoServer = 6,  // reported with an empty device id: no adb server can be had
 };
 int DeviceStatusFromState(const std::string& state);
 

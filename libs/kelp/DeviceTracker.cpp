@@ -2,6 +2,7 @@
 #include "DeviceTracker.h"
 
 #include "AdbConnection.h"
+#include "AdbServerStart.h"
 
 namespace kelp {
 
@@ -9,6 +10,12 @@ namespace {
 const DWORD kConnectTimeoutMs = 3000;
 const DWORD kRetryMs = 1000;
 const DWORD kPollMs = 1000;
+// adb start-server returns once the server has scanned for devices: seconds at most.
+const DWORD kStartTimeoutMs = 30000;
+// After a search or start that gave no server, the next one waits this long: the search reads
+// a file's attributes in every PATH folder (slow where one is an absent network share), and
+// adb.exe is not run every second on a PC where it cannot work.
+const DWORD kSearchAgainMs = 10000;
 
 bool WaitReadable(SOCKET s, DWORD ms) {
   fd_set readable;
@@ -54,7 +61,7 @@ DWORD WINAPI CDeviceTracker::ThreadMain(void* param) {
 }
 
 void CDeviceTracker::Run() {
-  while (WaitForSingleObject(m_stop.get(), 0) == WAIT_TIMEOUT) {
+  while (!Stopping()) {
     try {
       Track();
     } catch (...) {
@@ -64,25 +71,70 @@ void CDeviceTracker::Run() {
   }
 }
 
+bool CDeviceTracker::ConnectOrStartServer(CAdbConnection& connection) {
+  if (connection.Connect(kConnectTimeoutMs)) return true;
+  if (Stopping()) return false;
+  if (!m_searched || GetTickCount() - m_lastSearchTick >= kSearchAgainMs) {
+    m_searched = true;
+    m_lastSearchTick = GetTickCount();
+    std::wstring adb = FindAdb();
+    if (!adb.empty()) {
+      // Whatever its exit code, the server may be up (one another program started meanwhile).
+      StartAdbServer(adb, kAdbServerPort, m_stop.get(), kStartTimeoutMs);
+      if (connection.Connect(kConnectTimeoutMs)) return true;
+    }
+  }
+  if (!m_noServerTold && !Stopping()) {
+    m_noServerTold = true;
+    m_sink->OnNoServer();
+  }
+  return false;
+}
+
+int CDeviceTracker::QueryVersion(CAdbConnection& query) {
+  query.SetIdleTimeout(kConnectTimeoutMs);
+  std::string block;
+  if (!query.Request("host:version") || !query.ReadHexBlock(block)) return -1;
+  return ParseServerVersion(block);
+}
+
 void CDeviceTracker::Track() {
-  CAdbConnection connection(m_registry);
-  if (!connection.Connect(kConnectTimeoutMs)) return;
-  if (!connection.Request("host:track-devices-l")) return;
+  {
+    CAdbConnection query(m_registry);  // a one-shot query: the server closes the connection
+    if (!ConnectOrStartServer(query)) return;
+    m_noServerTold = false;
+    m_searched = false;  // a server lost later is looked for at once
+    m_plan.OnVersion(QueryVersion(query));
+  }
+  // A refusal of the long stream is answered at once with the short one.
+  for (int attempt = 0; attempt < 2 && !Stopping(); ++attempt) {
+    CAdbConnection connection(m_registry);
+    if (!connection.Connect(kConnectTimeoutMs)) return;
+    if (connection.Request(m_plan.Request())) {
+      Follow(connection);
+      return;
+    }
+    if (!connection.Refused()) return;
+    m_plan.OnRefused();
+  }
+}
+
+void CDeviceTracker::Follow(CAdbConnection& connection) {
   // The server sends a list at once and then one per change; no idle limit here. It does not
   // announce every change, though (a phone going from offline to unauthorized is not sent),
   // so while a device is not ready the full list is also polled every second.
   bool settled = true;
   for (;;) {
-    if (!settled && !WaitReadable(connection.Socket(), kPollMs)) {
-      std::string text;
-      if (!PollDevices(text)) return;
-      if (WaitForSingleObject(m_stop.get(), 0) != WAIT_TIMEOUT) return;
-      settled = Settled(m_sink, ParseDeviceList(text));
-      continue;
-    }
     std::string text;
-    if (!connection.ReadHexBlock(text)) return;
-    if (WaitForSingleObject(m_stop.get(), 0) != WAIT_TIMEOUT) return;
+    if (!settled && !WaitReadable(connection.Socket(), kPollMs)) {
+      if (!PollDevices(text)) return;
+    } else {
+      if (!connection.ReadHexBlock(text)) return;
+      // The short stream names no models: the long list, taken now, does.
+      std::string full;
+      if (m_plan.PollsLongList() && PollDevices(full)) text.swap(full);
+    }
+    if (Stopping()) return;
     settled = Settled(m_sink, ParseDeviceList(text));
   }
 }

@@ -42,6 +42,10 @@ void CKelpCommand::Impl::OnDeviceList(const std::vector<kelp::DeviceEntry>& list
 
 void CKelpCommand::Impl::OnServerLost() { Apply(diff.Clear()); }
 
+void CKelpCommand::Impl::OnNoServer() {
+  if (IKELPEventHandler* h = Handler()) h->OnDeviceReady("", kelp::kStatusNoServer);
+}
+
 void CKelpCommand::Impl::Apply(const std::vector<kelp::DeviceChange>& changes) {
   for (const kelp::DeviceChange& change : changes) {
     {
@@ -118,26 +122,38 @@ int CKelpCommand::shell(const char* command, std::string& output, int timeoutMs,
   }
 }
 
-int CKelpCommand::install(const char* apkPath, bool /*userRequested*/, bool /*reserved*/, std::string& output) {
+int CKelpCommand::Impl::Install(const std::wstring& apk, std::string& output) {
+  std::string serial = CurrentSerial();
+  if (serial.empty()) return kelp::kErrNoDevice;
+  std::string name = kelp::BaseName(text::WideToUtf8(apk));
+  if (name.empty()) return kelp::kErrLocalFile;
+  // Push mode works on every device: copy to the temporary folder, install, remove.
+  std::string remote = "/data/local/tmp/" + name;
+  int result = kelp::PushFile(&registry, serial, apk, remote, kelp::ProgressFn(), &output);
+  if (result != kelp::kOk) return result;
+  const uint32_t kInstallIdleMs = 120000;  // the package manager can think for long
+  result = kelp::RunShell(&registry, serial, "pm install -r " + kelp::ShellQuote(remote), output, kInstallIdleMs);
+  std::string ignored;
+  kelp::RunShell(&registry, serial, "rm -f " + kelp::ShellQuote(remote), ignored, 0);
+  if (result != kelp::kOk) return result;
+  return kelp::IsInstallSuccess(output) ? kelp::kOk : kelp::kErrDevice;
+}
+
+int CKelpCommand::install(const char* apkPath, bool userRequested, bool reserved, std::string& output) {
+  ClearOutput(output);
+  if (!apkPath) return kelp::kErrNoDevice;
+  try {
+    return install(text::AnsiToWide(apkPath).c_str(), userRequested, reserved, output);
+  } catch (...) {
+    return kelp::kErrConnection;
+  }
+}
+
+int CKelpCommand::install(const wchar_t* apkPath, bool /*userRequested*/, bool /*reserved*/, std::string& output) {
   ClearOutput(output);
   if (!m_impl || !apkPath) return kelp::kErrNoDevice;
   try {
-    std::string serial = m_impl->CurrentSerial();
-    if (serial.empty()) return kelp::kErrNoDevice;
-    std::wstring local = text::AnsiToWide(apkPath);
-    std::string name = text::WideToUtf8(text::AnsiToWide(kelp::BaseName(apkPath)));
-    if (local.empty() || name.empty()) return kelp::kErrLocalFile;
-    // Push mode works on every device: copy to the temporary folder, install, remove.
-    std::string remote = "/data/local/tmp/" + name;
-    int result = kelp::PushFile(&m_impl->registry, serial, local, remote, kelp::ProgressFn(), &output);
-    if (result != kelp::kOk) return result;
-    const uint32_t kInstallIdleMs = 120000;  // the package manager can think for long
-    result = kelp::RunShell(&m_impl->registry, serial, "pm install -r " + kelp::ShellQuote(remote), output,
-                            kInstallIdleMs);
-    std::string ignored;
-    kelp::RunShell(&m_impl->registry, serial, "rm -f " + kelp::ShellQuote(remote), ignored, 0);
-    if (result != kelp::kOk) return result;
-    return kelp::IsInstallSuccess(output) ? kelp::kOk : kelp::kErrDevice;
+    return m_impl->Install(apkPath, output);
   } catch (...) {
     return kelp::kErrConnection;
   }
@@ -151,28 +167,39 @@ bool CKelpCommand::isSucceed(std::string output) {
   }
 }
 
+int CKelpCommand::Impl::Push(const std::wstring& local, const char* remotePath, const std::string& file) {
+  std::string serial = CurrentSerial();
+  if (serial.empty()) return kelp::kErrNoDevice;
+  if (local.empty()) return kelp::kErrLocalFile;
+  int lastPercent = -1;
+  // One notice per whole percent: enough for a progress bar, and bounded for huge files.
+  kelp::ProgressFn progress = [this, &file, &lastPercent](int64_t done, int64_t total) {
+    int percent = total > 0 ? (int)(done * 100 / total) : 100;
+    if (percent == lastPercent) return;
+    lastPercent = percent;
+    IKELPEventHandler* h = Handler();
+    if (!h) return;
+    int done32 = 0, total32 = 0;
+    kelp::ScaleProgress(done, total, done32, total32);
+    h->OnPushProgress(file.c_str(), done32, total32);
+  };
+  return kelp::PushFile(&registry, serial, local, remotePath, progress);
+}
+
 int CKelpCommand::push(const char* localPath, const char* remotePath) {
   if (!m_impl || !localPath || !remotePath) return kelp::kErrNoDevice;
   try {
-    std::string serial = m_impl->CurrentSerial();
-    if (serial.empty()) return kelp::kErrNoDevice;
-    std::wstring local = text::AnsiToWide(localPath);
-    if (local.empty()) return kelp::kErrLocalFile;
-    Impl* impl = m_impl;
-    std::string file = localPath;
-    int lastPercent = -1;
-    // One notice per whole percent: enough for a progress bar, and bounded for huge files.
-    kelp::ProgressFn progress = [impl, &file, &lastPercent](int64_t done, int64_t total) {
-      int percent = total > 0 ? (int)(done * 100 / total) : 100;
-      if (percent == lastPercent) return;
-      lastPercent = percent;
-      IKELPEventHandler* h = impl->Handler();
-      if (!h) return;
-      int done32 = 0, total32 = 0;
-      kelp::ScaleProgress(done, total, done32, total32);
-      h->OnPushProgress(file.c_str(), done32, total32);
-    };
-    return kelp::PushFile(&m_impl->registry, serial, local, remotePath, progress);
+    return m_impl->Push(text::AnsiToWide(localPath), remotePath, localPath);
+  } catch (...) {
+    return kelp::kErrConnection;
+  }
+}
+
+int CKelpCommand::push(const wchar_t* localPath, const char* remotePath) {
+  if (!m_impl || !localPath || !remotePath) return kelp::kErrNoDevice;
+  try {
+    // The notices keep their narrow text: a name the code page cannot spell arrives with "?".
+    return m_impl->Push(localPath, remotePath, text::WideToAnsi(localPath));
   } catch (...) {
     return kelp::kErrConnection;
   }

@@ -23,10 +23,14 @@ struct CKelpCommand::Impl final : kelp::IDeviceListSink {
 
   void OnDeviceList(const std::vector<kelp::DeviceEntry>& list) override;
   void OnServerLost() override;
+  void OnNoServer() override;
   void Apply(const std::vector<kelp::DeviceChange>& changes);
 
   IKELPEventHandler* Handler();
   std::string CurrentSerial();  // empty: no device ready, or closed
+  // The commands behind both forms of push and install; file is the progress notices' text.
+  int Push(const std::wstring& local, const char* remotePath, const std::string& file);
+  int Install(const std::wstring& apk, std::string& output);
 
   win::CriticalSection lock;
   IKELPEventHandler* handler = nullptr;       // not owned; guarded by lock

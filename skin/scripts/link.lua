@@ -1,9 +1,11 @@
 -- The phone's link as the window shows it: searching, plugged in, linking over USB, linked over
--- Wi-Fi or USB (with the phone's model), or a USB failure with a hint for its status. After a
+-- Wi-Fi or USB (with the phone's model), or a USB failure with a hint for its status. While no
+-- adb server can be had (status 6, with no device) the search says what USB needs. After a
 -- minute of searching without any phone it says what to check and offers to let Quillon
 -- through the firewall.
-Link = { state = "searching", wifi = false, usb = false, model = "", status = 0, firewall = nil }
+Link = { state = "searching", wifi = false, usb = false, model = "", status = 0, firewall = nil, no_adb = false }
 Link.kNoPhoneMs = 60000
+local kNoAdbServer = 6
 
 -- Hints for the device statuses of "ConnectResult" other than 0.
 local hints = { "hint_unauthorized", "hint_offline", "hint_connecting", "hint_permissions", "hint_mode" }
@@ -28,6 +30,8 @@ function Link.Show()
   elseif state == "nophone" then
     title = T.nophone
     detail = Link.firewall and T["firewall_" .. Link.firewall] or T.nophone_hint
+  elseif Link.no_adb then
+    title, detail = T.searching_wifi, T.no_adb_hint
   else
     title, detail = T.searching, T.searching_hint
   end
@@ -74,6 +78,7 @@ function OnAllowFirewall()
 end
 
 function Link.OnDeviceInsert()
+  Link.no_adb = false
   if not Link.usb then
     Link.state = "plugged"
     Link.Show()
@@ -82,6 +87,11 @@ end
 
 -- status 0: the phone app runs and its port is forwarded; the link is confirmed by "Connected".
 function Link.OnConnectResult(status, info)
+  Link.no_adb = status == kNoAdbServer
+  if Link.no_adb then
+    Link.Show()
+    return
+  end
   local model = info and info.DeviceModel or ""
   if model ~= "" then Link.model = g_GuiAdbLogic:Call("TrimText", model) or "" end
   if status == 0 then

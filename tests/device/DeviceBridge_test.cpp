@@ -9,6 +9,7 @@
 
 #include "AdbTestHost.h"
 #include "DropHandle.h"
+#include "NoShortNames.h"
 #include "PhoneStandIn.h"
 #include "TaskRecordStore.h"
 #include "SandboxBridge.h"
@@ -162,22 +163,32 @@ TEST_F(DeviceBridge, DroppedFilesLandInTheirFoldersOnThePhone) {
                   "if r.State == 3 then done = done + 1 end end return done == 5 end)()"));
 }
 
-// A name the ANSI code page cannot spell is pushed through its short name and lands on the
-// phone under its own name; nothing is sent to a look-alike name.
-TEST_F(DeviceBridge, NameOutsideTheCodePageIsSentByItsShortName) {
-  if (GetACP() == CP_UTF8) GTEST_SKIP() << "a UTF-8 ANSI page holds every path";
+// Names the ANSI code page cannot spell (an emoji and Chinese in the file, Cyrillic in its
+// folder), on a volume without short names, are sent and installed under their own names;
+// nothing goes to a look-alike name.
+TEST_F(DeviceBridge, AnyFileNameIsSentWithoutShortNames) {
+  NoShortNames noShortNames;
   InitAndPlugIn();
-  std::wstring dir = ScratchDir();
+  std::wstring dir = ScratchDir() + L"\\\u041F\u0430\u043F\u043A\u0430";
+  ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
   std::wstring name = dir + L"\\\U0001F600 \u6587\u4EF6.txt";
+  std::wstring apk = dir + L"\\\u5E94\u7528.apk";
+  wchar_t shortName[MAX_PATH] = L"";
   ASSERT_TRUE(WriteWholeFile(name, "smile"));
+  ASSERT_TRUE(WriteWholeFile(apk, PatternBytes(20000, 3)));
+  ASSERT_EQ(GetShortPathNameW(name.c_str(), shortName, MAX_PATH), name.size());
+  EXPECT_EQ(shortName, name) << "no short name to fall back on";
   ASSERT_TRUE(WriteWholeFile(dir + L"\\_ __.txt", "a different file that a lossy path could name"));
-  bridge->CallOperation("HandleDropFiles", DropScriptValue(MakeDropHandle({name})), ScriptValue());
-  ASSERT_TRUE(PumpUntil("count('PushFileFinish') == 1", 30000));
+  bridge->CallOperation("HandleDropFiles", DropScriptValue(MakeDropHandle({name, apk})), ScriptValue());
+  ASSERT_TRUE(PumpUntil("count('PushFileFinish') == 1 and count('InstallAppFinish') == 1", 30000));
   EXPECT_EQ(LuaText("find('PushFileFinish').b"), "3");
+  EXPECT_EQ(LuaText("find('InstallAppFinish').b"), "3");
   std::string stored;
   EXPECT_TRUE(ReadWholeFile(PhonePath("/sdcard/ebook/\xF0\x9F\x98\x80 \xE6\x96\x87\xE4\xBB\xB6.txt"), stored));
   EXPECT_EQ(stored, "smile");
   EXPECT_FALSE(ReadWholeFile(PhonePath("/sdcard/ebook/_ __.txt"), stored));
+  EXPECT_NE(DoubleControl("log").find("pm install -r '/data/local/tmp/\\u5e94\\u7528.apk'"),
+            std::string::npos);
 }
 
 TEST_F(DeviceBridge, UnpluggingMidPushFailsAndTheQueueGoesOn) {

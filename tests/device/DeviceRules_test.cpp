@@ -57,17 +57,6 @@ TEST(TransferText, PushPercentNeverDividesByZero) {
   EXPECT_EQ(PushPercent(150, 100), 100);
 }
 
-TEST(TransferText, AnsiPathsOnlyWhenExact) {
-  std::string ansi;
-  EXPECT_TRUE(ToAnsiExact(L"C:\\in\\plain file.txt", ansi));
-  EXPECT_EQ(ansi, "C:\\in\\plain file.txt");
-  EXPECT_FALSE(ToAnsiExact(L"", ansi));
-  if (GetACP() == CP_UTF8) GTEST_SKIP() << "a UTF-8 ANSI page holds every path";
-  // An emoji (and CJK in a Western page) has no ANSI form: no "?" look-alike path.
-  EXPECT_FALSE(ToAnsiExact(L"C:\\in\\\U0001F600.jpg", ansi));
-  EXPECT_TRUE(ansi.empty());
-}
-
 TEST(TaskRecordStore, IdsStayUniqueAfterDeletion) {
   TaskRecordStore& store = TaskRecordStore::Instance();
   store.Clear();

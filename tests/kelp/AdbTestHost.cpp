@@ -133,7 +133,7 @@ std::wstring ScratchDir() {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   wchar_t dir[MAX_PATH];
-  swprintf(dir, MAX_PATH, L"%sadbtest-%lu-%ld", temp, GetCurrentProcessId(), InterlockedIncrement(&counter));
+  swprintf(dir, MAX_PATH, L"%lsadbtest-%lu-%ld", temp, GetCurrentProcessId(), InterlockedIncrement(&counter));
   CreateDirectoryW(dir, nullptr);
   return dir;
 }

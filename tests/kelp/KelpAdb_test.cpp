@@ -279,9 +279,12 @@ TEST_F(KelpAdb, NullArgumentsFailCleanly) {
   std::string output = "stale";
   EXPECT_EQ(kelp.shell(nullptr, output, 0, 0), -1);
   EXPECT_TRUE(output.empty());
-  EXPECT_NE(kelp.install(nullptr, false, false, output), 0);
-  EXPECT_NE(kelp.push(nullptr, "/sdcard/x"), 0);
+  EXPECT_NE(kelp.install((const char*)nullptr, false, false, output), 0);
+  EXPECT_NE(kelp.install((const wchar_t*)nullptr, false, false, output), 0);
+  EXPECT_NE(kelp.push((const char*)nullptr, "/sdcard/x"), 0);
+  EXPECT_NE(kelp.push((const wchar_t*)nullptr, "/sdcard/x"), 0);
   EXPECT_NE(kelp.push("C:\\x", nullptr), 0);
+  EXPECT_NE(kelp.push(L"C:\\x", nullptr), 0);
   EXPECT_FALSE(kelp.startActivity(nullptr, nullptr));
   EXPECT_FALSE(kelp.startActivity("", nullptr));
 }

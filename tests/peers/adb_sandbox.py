@@ -16,6 +16,9 @@ device port 7001; not attached: tests attach it with host:connect), and, with
   QUILLON_DOUBLE_STORAGE_HOST                   the same folder as a host path
   QUILLON_SANDBOX                               the sandbox folder
 
+With --old-server the real server listens on 5038 behind adb_old_server.py on 5037, which
+plays a server too old for host:track-devices-l; QUILLON_OLD_SERVER_LOG names its request log.
+
 A GoogleTest listing (--gtest_list_tests) runs directly under Wine: it sends nothing. Every
 step has a time limit; the namespace, its processes and the sandbox folder are removed at the
 end. Needs root (ip netns).
@@ -32,6 +35,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DOUBLE = os.path.join(HERE, "adb_device_double.py")
+OLD_SERVER = os.path.join(HERE, "adb_old_server.py")
 DOUBLE_PORT = 5601
 CONTROL_PORT = 5602
 
@@ -61,11 +65,22 @@ def inside(args, command):
     logs = open(os.path.join(box, "peers.log"), "ab")
     try:
         if not args.no_server:
-            procs.append(subprocess.Popen(["adb", "-L", "tcp:5037", "nodaemon", "server"],
+            port = 5038 if args.old_server else 5037
+            procs.append(subprocess.Popen(["adb", "-L", "tcp:%d" % port, "nodaemon", "server"],
                                           env=env, stdin=subprocess.DEVNULL, stdout=logs,
                                           stderr=logs))
-            if not wait_port(5037, 10):
+            if not wait_port(port, 10):
                 print("adb_sandbox: the adb server did not start", file=sys.stderr)
+                return 70
+        if args.old_server and not args.no_server:
+            old_log = os.path.join(box, "old-server.log")
+            open(old_log, "w").close()
+            env["QUILLON_OLD_SERVER_LOG"] = win_path(old_log) if args.wine else old_log
+            procs.append(subprocess.Popen(
+                [sys.executable, OLD_SERVER, "--port", "5037", "--upstream", "5038", "--log", old_log],
+                stdin=subprocess.DEVNULL, stdout=logs, stderr=logs))
+            if not wait_port(5037, 10):
+                print("adb_sandbox: the old server's front did not start", file=sys.stderr)
                 return 70
         storage = os.path.join(box, "storage")
         os.makedirs(storage, exist_ok=True)
@@ -128,6 +143,7 @@ def outside(args, command):
         inner += ["--wine"] if args.wine else []
         inner += ["--wine-env"] if args.wine_env else []
         inner += ["--no-server"] if args.no_server else []
+        inner += ["--old-server"] if args.old_server else []
         for a in args.double_arg:
             inner += ["--double-arg=" + a]
         proc = subprocess.Popen(inner + ["--"] + command, start_new_session=True)
@@ -164,6 +180,8 @@ def main():
     p.add_argument("--wine-env", action="store_true",
                    help="with --wine: prepare Wine for the command, which runs wine itself")
     p.add_argument("--no-server", action="store_true", help="no adb server in the namespace")
+    p.add_argument("--old-server", action="store_true",
+                   help="the server behind a front that plays an older release")
     p.add_argument("--double-arg", action="append", default=[],
                    help="an extra argument for the device double")
     p.add_argument("--timeout", type=int, default=120)

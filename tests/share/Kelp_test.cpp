@@ -10,7 +10,9 @@ struct RecordingHandler : IKELPEventHandler {
   LONG calls = 0;
   void OnDeviceInsert(const wchar_t*, const char*) override { InterlockedIncrement(&calls); }
   void OnDeviceRemove(uint32_t) override { InterlockedIncrement(&calls); }
-  void OnDeviceReady(const char*, int) override { InterlockedIncrement(&calls); }
+  void OnDeviceReady(const char* id, int) override {
+    if (id && *id) InterlockedIncrement(&calls);  // a device: the no-server notice names none
+  }
   void OnPushProgress(const char*, int, int) override { InterlockedIncrement(&calls); }
 };
 
@@ -41,8 +43,10 @@ TEST(KelpCommand, NullArgumentsAndCallsAfterClose) {
   std::string output;
   EXPECT_NE(kelp.shell(nullptr, output, 0, 0), 0);  // before Init
   EXPECT_TRUE(kelp.Init(nullptr));
-  EXPECT_NE(kelp.install(nullptr, false, false, output), 0);
-  EXPECT_NE(kelp.push(nullptr, nullptr), 0);
+  EXPECT_NE(kelp.install((const char*)nullptr, false, false, output), 0);
+  EXPECT_NE(kelp.install((const wchar_t*)nullptr, false, false, output), 0);
+  EXPECT_NE(kelp.push((const char*)nullptr, nullptr), 0);
+  EXPECT_NE(kelp.push((const wchar_t*)nullptr, nullptr), 0);
   kelp.close();
   kelp.close();
   EXPECT_NE(kelp.forward(14127, 14127), 0);

@@ -9,6 +9,7 @@ function g_GuiAdbLogic:AttachListener(f) listener = f end
 function g_GuiAdbLogic:Call(name, a, b)
   if name == "GetUILanguage" then return 1033 end
   if name == "GetVersion" then return "9.8.7" end
+  if name == "StartsInTray" then return 0 end
   if name == "TrimText" then return a == "QTest Phone 9\n" and "QTest Phone 9" or a end
   if name == "ShellNotify" then balloons[#balloons + 1] = a.title .. "|" .. a.info return end
   calls = calls .. name .. (a and (":" .. a) or "") .. ";"
@@ -30,6 +31,16 @@ function StandInSteps()
   expect(take() == "Init;", "the skin starts the program")
   expect(text("status") == "Looking for your phone..." and text("link") == "not linked", "searching")
   expect(not Ui.Find("play"):IsEnable(), "no sound control without a phone")
+  event("ConnectResult", 6, { DeviceID = "", DeviceModel = "", ConnectedByUSB = 0 })
+  expect(text("status") == "Looking on Wi-Fi only..." and
+         text("detail") == "USB needs adb.exe: unzip Google's SDK\nPlatform-Tools into Quillon's folder.",
+         "no adb server: what USB needs")
+  ChooseLanguage(2052)
+  Ui.ShowTexts()
+  expect(text("detail") == "USB 连接需要 adb.exe：请把 Google 的\nSDK Platform-Tools 解压到 Quillon 文件夹。",
+         "no adb server, in Chinese")
+  ChooseLanguage(1033)
+  Ui.ShowTexts()
   expect(not Ui.Find("allowfirewall"):IsVisible(), "no firewall action while searching")
   Link.OnNoPhone()  -- what the skin's timer does after a minute without a phone
   expect(text("status") == "No phone found on Wi-Fi" and Ui.Find("allowfirewall"):IsVisible() and
@@ -83,13 +94,16 @@ function StandInSteps()
   expect(take() == "HandleDropFiles:77;" and rows("transfers") == 0, "a new drop clears a finished batch")
 
   event("Disconnect")
-  expect(take() == "StopCapture:1;" and text("status") == "Looking for your phone..." and
-         not Ui.Find("allowfirewall"):IsVisible(), "the phone left")
+  expect(take() == "StopCapture:1;" and text("status") == "Looking on Wi-Fi only..." and
+         not Ui.Find("allowfirewall"):IsVisible(), "the phone left; USB still has no adb server")
   event("DeviceInsert", "serial")
-  expect(text("status") == "Phone plugged in", "plugged in")
+  expect(text("status") == "Phone plugged in", "plugged in: a server answers")
   event("ConnectResult", 1, { DeviceID = "serial", DeviceModel = "", ConnectedByUSB = 0 })
   expect(text("status") == "The phone cannot be reached over USB" and
          text("detail") == "Unlock the phone and allow\nUSB debugging when it asks.", "a hint per status")
+  event("ConnectResult", 4, { DeviceID = "serial", DeviceModel = "", ConnectedByUSB = 0 })
+  expect(text("detail") == "This PC may not use the phone's USB:\ninstall the phone maker's USB driver.",
+         "no permissions: the driver")
   event("ConnectResult", 0, { DeviceID = "serial", DeviceModel = "QTest Phone 9\n", ConnectedByUSB = 0 })
   event("Connected")
   expect(text("status") == "Linked over USB" and text("detail") == "QTest Phone 9", "USB with the model on one line")
