@@ -110,7 +110,7 @@ class Phone:
 
     def udp_audio(self):
         s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        s.bind((self.args.bind, AUDIO_PORT))
+        s.bind((self.audio_address(), AUDIO_PORT))
         s.settimeout(0.2)
         while not self.stop.is_set():
             try:
@@ -127,7 +127,7 @@ class Phone:
     def tcp_audio(self):
         ls = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         ls.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        ls.bind((self.args.bind, AUDIO_PORT))
+        ls.bind((self.audio_address(), AUDIO_PORT))
         ls.listen(4)
         ls.settimeout(0.2)
         while not self.stop.is_set():
@@ -235,16 +235,20 @@ class Phone:
             self.report["audio_blocks_at_leave"] = self.report["audio"]["blocks"]
         self.send(LEAVE)
 
-    def usb_control_listener(self):
-        self.control_listener(self.args.usb_port, True)
+    def audio_address(self):
+        """Audio arrives on Wi-Fi and, with --usb-bind, on the cable's address too."""
+        return "0.0.0.0" if self.args.usb_bind else self.args.bind
 
-    def control_listener(self, port=None, usb=False):
+    def usb_control_listener(self):
+        self.control_listener(self.args.usb_port, True, self.args.usb_bind)
+
+    def control_listener(self, port=None, usb=False, address=None):
         """The app's control port. The real app tells a USB link by its peer, the adb forward on
         its own loopback; the double, reached through a relay either way, is told by the port
         (--usb-port)."""
         ls = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         ls.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        ls.bind((self.args.bind, port or self.args.control_port))
+        ls.bind((address or self.args.bind, port or self.args.control_port))
         ls.listen(4)
         ls.settimeout(0.2)
         while not self.stop.is_set():
@@ -440,6 +444,7 @@ def main():
     p.add_argument("--connect", action="store_true", help="connect to the PC when it announces")
     p.add_argument("--usb", action="store_true", help="confirm the link with 0x0110")
     p.add_argument("--usb-port", type=int, help="a second control port whose links confirm USB")
+    p.add_argument("--usb-bind", help="the --usb-port's address, when the cable has its own (default --bind)")
     p.add_argument("--state-sync", type=int, help="send 0x0112 with this value once linked")
     p.add_argument("--state-delay", type=float, default=1.0)
     p.add_argument("--leave-after-stop", type=float, help="send 0x0101 this long after 0x0112 2")

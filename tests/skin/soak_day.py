@@ -35,6 +35,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "link"))
 from netns import PHONE_ADDR, Checks, Namespaces  # noqa: E402
 from desktop import ACCENT, PANEL, PEERS, XDND, Phone, near, pixel, wait_for, xdo  # noqa: E402
 
+# The device double relays the app's ports to the phone double over a veth pair of their own, the
+# "cable", so that the phone leaving the Wi-Fi (its Wi-Fi veth down) leaves USB as it is.
+CABLE_PC, CABLE_PHONE = "10.77.9.1", "10.77.9.2"
 RELINK_BOUND = 45  # seconds from a return to the link again: keep-alive expiry (about 30 s) and an announcement
 MiB = 1024 * 1024
 check = Checks()
@@ -45,6 +48,12 @@ class Day:
         self.args, self.ns, self.tmp = args, ns, tmp
         self.rng = random.Random(args.seed)
         self.pc = ["ip", "netns", "exec", ns.pc]
+        cable = f"vc{os.getpid() % 100000}"
+        subprocess.run(["ip", "link", "add", cable + "a", "netns", ns.pc, "type", "veth", "peer", "name", cable + "b",
+                        "netns", ns.phone], check=True)
+        for side, dev, address in ((ns.pc, cable + "a", CABLE_PC), (ns.phone, cable + "b", CABLE_PHONE)):
+            subprocess.run(["ip", "-n", side, "addr", "add", f"{address}/30", "dev", dev], check=True)
+            subprocess.run(["ip", "-n", side, "link", "set", dev, "up"], check=True)
         self.env = ns.wine_prefix(args.build)
         self.env["SHARE_CAPTURE_SOURCE"] = "tone:440"
         self.report_file = os.path.join(tmp, "report.txt")
@@ -58,9 +67,9 @@ class Day:
             subprocess.Popen(self.pc + ["env", f"HOME={tmp}", "adb", "-L", "tcp:5037", "nodaemon", "server"], **quiet),
             subprocess.Popen(self.pc + [sys.executable, os.path.join(PEERS, "adb_device_double.py"), "--port", "5601",
                                         "--control", "5602", "--storage", self.storage,
-                                        "--relay", f"15568={PHONE_ADDR}:15569", "--relay", f"14127={PHONE_ADDR}:14127",
+                                        "--relay", f"15568={CABLE_PHONE}:15569", "--relay", f"14127={CABLE_PHONE}:14127",
                                         "--lifetime", lifetime], **quiet)]
-        self.phone = Phone(ns, "--usb-port", "15569", "--announce-count", "3", "--start-delay", "1",
+        self.phone = Phone(ns, "--usb-port", "15569", "--usb-bind", CABLE_PHONE, "--announce-count", "3", "--start-delay", "1",
                            "--duration", lifetime)
         self.quillon = subprocess.Popen(self.pc + ["wine", os.path.join(args.dist, "Quillon.exe")], env=self.env,
                                         **quiet)
