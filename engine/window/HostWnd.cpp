@@ -6,10 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "AccessibleEvents.h"
+#include "AccessibleObject.h"
 #include "AttrParse.h"
 #include "CallByName.h"
 #include "DpiScale.h"
 #include "Engine.h"
+#include "ResourceManager.h"
 #include "TextConv.h"
 #include "UIBuilder.h"
 
@@ -52,6 +55,12 @@ CHostWnd::CHostWnd() {
   MapMessage(WM_NCHITTEST, &CHostWnd::OnNcHitTest);
   MapMessage(WM_MOUSEMOVE, &CHostWnd::OnMouseMove);
   MapMessage(WM_MOUSELEAVE, &CHostWnd::OnMouseLeave);
+  MapMessage(WM_KEYDOWN, &CHostWnd::OnKeyDown);
+  MapMessage(WM_CHAR, &CHostWnd::OnChar);
+  MapMessage(WM_LBUTTONDOWN, &CHostWnd::OnLButtonDown);
+  MapMessage(WM_SETFOCUS, &CHostWnd::OnSetFocus);
+  MapMessage(WM_GETOBJECT, &CHostWnd::OnGetObject);
+  MapMessage(AccActionMessage(), &CHostWnd::OnAccAction);
 }
 
 CHostWnd::~CHostWnd() {
@@ -98,6 +107,7 @@ void CHostWnd::ParseXml(const XmlNode* e) {
   }
   if (const char* v = Attr(e, "caption")) m_caption = dpi.ToDevice(ParseRectList(v));
   if (const char* v = Attr(e, "windowtext")) m_text = text::Utf8ToWide(v);
+  if (const char* v = Attr(e, "focuscolor")) m_focusOuter = m_focusInner = CResourceManager::Instance().ParseColor(v);
   if (m_resize) {
     MapMessage(WM_SETCURSOR, &CHostWnd::OnSetCursor);
     MapMessage(WM_NCLBUTTONDOWN, &CHostWnd::OnNcLButtonDown);
@@ -233,6 +243,7 @@ LRESULT CHostWnd::OnClose(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {
 }
 
 LRESULT CHostWnd::OnDestroy(UINT, WPARAM, LPARAM, bool&) {
+  DisconnectAccessibleSubtree(m_root.get());  // clients may hold objects of the controls
   CUIBuilder::Instance().UnregisterWindow(m_id, this);
   return 0;
 }

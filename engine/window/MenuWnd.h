@@ -30,9 +30,17 @@ class CMenuWnd : public CHostWnd {
   int OpenSubmenu(int x, int y, const char* path);
   void CloseSubmenu();
   CMenuWnd* GetOpenSubmenu() const { return m_submenu; }
+  // Highlights the row at index as the pointer would, and gives it the focus; -1 clears.
+  void HighlightRow(int index);
 
  private:
   LRESULT OnKillFocus(UINT, WPARAM, LPARAM, bool& handled);
+  // Up and Down move the highlight over shown, enabled rows; Right and Enter open a submenu;
+  // Enter and Space choose; Left and Esc close this level (Esc on the top one ends with -2).
+  LRESULT OnMenuKey(UINT, WPARAM, LPARAM, bool& handled);
+  int HighlightedRow() const;
+  // The next shown, enabled row after from (before, with step -1), wrapping; -1 when none.
+  int NextUsableRow(int from, int step) const;
   // True when wnd is this menu's window or that of a submenu opened from it, directly or not.
   bool IsInSubmenuChain(HWND wnd) const;
 
