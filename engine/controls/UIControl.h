@@ -109,6 +109,7 @@ class CUIControl : public std::enable_shared_from_this<CUIControl> {
   void SetTabStopSetting(int setting) { m_tabStop = (signed char)setting; }
   const std::string& GetAccName() const { return m_accName; }
   void SetAccName(const char* name);  // tells assistive technology
+  const char* ScriptGetAccName() const { return m_accName.c_str(); }
 
   // ---- the geometry operations as scripts call them: in skin units (see DpiScale) ----
   RECT ScriptGetPos() const;

@@ -28,7 +28,8 @@ bool IsListRow(const CUIControl* c) { return dynamic_cast<const CUIList*>(c->Get
 bool IsTabPage(const CUIControl* c) { return dynamic_cast<const CUITabCtrl*>(c->GetParent()) != nullptr; }
 bool IsEditLike(const CUIControl* c) { return c->GetType() == kTypeEdit || c->GetType() == kTypeRichEdit; }
 
-// Texts shown inside a row, in document order; the joined name stops growing at a screenful.
+// Texts shown inside a row (and the values of its progress bars), in document order; the
+// joined name stops growing at a screenful.
 void JoinShownTexts(const CUIControl* c, std::wstring& out) {
   const size_t kMaxJoined = 4096;
   std::vector<const CUIControl*> stack{c};
@@ -39,6 +40,8 @@ void JoinShownTexts(const CUIControl* c, std::wstring& out) {
     std::wstring own;
     if (!at->GetAccName().empty())
       own = text::Utf8ToWide(at->GetAccName());
+    else if (at->GetType() == kTypeProgressBar)
+      AccValue(at, own);
     else if (auto* s = dynamic_cast<const CUIStatic*>(at); s && !IsEditLike(at))
       own = text::Utf8ToWide(s->GetText());
     if (!own.empty()) {

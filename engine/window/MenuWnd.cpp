@@ -42,6 +42,7 @@ CMenuWnd::CMenuWnd() {
   SetRootControl(std::make_shared<CUIList>());
   MapMessage(WM_KILLFOCUS, static_cast<Handler>(&CMenuWnd::OnKillFocus));
   MapMessage(WM_KEYDOWN, static_cast<Handler>(&CMenuWnd::OnMenuKey));
+  MapMessage(WM_MOUSEMOVE, static_cast<Handler>(&CMenuWnd::OnMenuMouseMove));
 }
 
 CMenuWnd::~CMenuWnd() = default;
@@ -68,7 +69,11 @@ int CMenuWnd::TrackPopupMenu(int x, int y) {
   ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   m_tracking = true;
   ::NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, hwnd, OBJID_CLIENT, CHILDID_SELF);
-  if (LastInputWasKeyboard() && HighlightedRow() < 0) HighlightRow(NextUsableRow(-1, 1));
+  if (LastInputWasKeyboard()) {
+    POINT at;  // where the pointer rests now: moves reported there are not the user's
+    if (::GetCursorPos(&at) && ::ScreenToClient(hwnd, &at)) m_lastMouse = MAKELPARAM(at.x, at.y);
+    if (HighlightedRow() < 0) HighlightRow(NextUsableRow(-1, 1));
+  }
   for (;;) {
     // A script may destroy the window under the loop (Close from a handler or a timer).
     if (!::IsWindow(hwnd)) break;
@@ -172,6 +177,16 @@ void CMenuWnd::HighlightRow(int index) {
     MoveFocus(row);
     list->ScrollRowIntoView(index);
   }
+}
+
+LRESULT CMenuWnd::OnMenuMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+  if (lParam == m_lastMouse && LastInputWasKeyboard()) {
+    handled = true;
+    return 0;
+  }
+  m_lastMouse = lParam;
+  NoteKeyboardInput(false);
+  return OnMouseMove(msg, wParam, lParam, handled);
 }
 
 LRESULT CMenuWnd::OnMenuKey(UINT, WPARAM key, LPARAM, bool& handled) {
