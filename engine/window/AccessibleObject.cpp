@@ -86,6 +86,14 @@ void CAccessibleControl::Answer(CUIControl* target, VARIANT* out) const {
   out->pdispVal = object;
 }
 
+HRESULT CAccessibleControl::AnswerNoText(const VARIANT& child, BSTR* out) const {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  CUIControl* target;
+  HRESULT hr = Resolve(child, &target);
+  return FAILED(hr) ? hr : S_FALSE;
+}
+
 HRESULT CAccessibleControl::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
@@ -182,13 +190,7 @@ HRESULT CAccessibleControl::get_accValue(VARIANT child, BSTR* value) {
   }
 }
 
-HRESULT CAccessibleControl::get_accDescription(VARIANT child, BSTR* description) {
-  if (!description) return E_POINTER;
-  *description = nullptr;
-  CUIControl* target;
-  HRESULT hr = Resolve(child, &target);
-  return FAILED(hr) ? hr : S_FALSE;
-}
+HRESULT CAccessibleControl::get_accDescription(VARIANT child, BSTR* description) { return AnswerNoText(child, description); }
 
 HRESULT CAccessibleControl::get_accRole(VARIANT child, VARIANT* role) {
   if (!role) return E_POINTER;
@@ -216,13 +218,7 @@ HRESULT CAccessibleControl::get_accState(VARIANT child, VARIANT* state) {
   return S_OK;
 }
 
-HRESULT CAccessibleControl::get_accHelp(VARIANT child, BSTR* help) {
-  if (!help) return E_POINTER;
-  *help = nullptr;
-  CUIControl* target;
-  HRESULT hr = Resolve(child, &target);
-  return FAILED(hr) ? hr : S_FALSE;
-}
+HRESULT CAccessibleControl::get_accHelp(VARIANT child, BSTR* help) { return AnswerNoText(child, help); }
 
 HRESULT CAccessibleControl::get_accHelpTopic(BSTR* file, VARIANT, LONG* topic) {
   if (file) *file = nullptr;
@@ -230,13 +226,7 @@ HRESULT CAccessibleControl::get_accHelpTopic(BSTR* file, VARIANT, LONG* topic) {
   return Host() ? DISP_E_MEMBERNOTFOUND : CO_E_OBJNOTCONNECTED;
 }
 
-HRESULT CAccessibleControl::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
-  if (!shortcut) return E_POINTER;
-  *shortcut = nullptr;
-  CUIControl* target;
-  HRESULT hr = Resolve(child, &target);
-  return FAILED(hr) ? hr : S_FALSE;
-}
+HRESULT CAccessibleControl::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) { return AnswerNoText(child, shortcut); }
 
 HRESULT CAccessibleControl::get_accFocus(VARIANT* focus) {
   if (!focus) return E_POINTER;

@@ -64,6 +64,8 @@ class CAccessibleControl : public IAccessible {
   HRESULT Resolve(const VARIANT& child, CUIControl** out) const;
   // VT_I4 CHILDID_SELF for this control, VT_DISPATCH of a new object for another one.
   void Answer(CUIControl* target, VARIANT* out) const;
+  // No text for a valid child (description, help, shortcut): null and S_FALSE.
+  HRESULT AnswerNoText(const VARIANT& child, BSTR* out) const;
 
   LONG m_refs = 1;
   HWND m_hwnd;

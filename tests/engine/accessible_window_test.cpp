@@ -10,18 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "DoBuffer.h"
-#include "Engine.h"
 #include "GdiCount.h"
-#include "HostWnd.h"
-#include "TempDir.h"
-#include "UIBuilder.h"
+#include "SkinWindowTest.h"
 #include "UICheckBox.h"
 #include "UIControlContainer.h"
 #include "UIProgressBar.h"
 #include "UIStatic.h"
-#include "WindowPump.h"
-#include "lua.hpp"
 
 using namespace ZOV;
 
@@ -119,30 +113,9 @@ std::string Hex(long v) {
   return s.str();
 }
 
-class AccessibleWindow : public ::testing::Test {
+class AccessibleWindow : public SkinWindowTest {
  protected:
-  void SetUp() override {
-    CEngine::Instance().Init();
-    ASSERT_EQ(CEngine::Instance().SkinLoader().SetPackagePath(m_skin.path()), 1);
-    const char* script = "clicks = ''\nfunction clicked(c) clicks = clicks .. c:GetID() .. ';' end";
-    lua_tinker::dobuffer(CEngine::Instance().LuaState(), script, strlen(script));
-  }
-  void TearDown() override { CEngine::Instance().SkinLoader().CloseSkin(); }
-  CHostWnd* Make(const std::string& view) {
-    m_skin.Write(L"v.xml", "<ui>" + view + "</ui>");
-    CHostWnd* w = CUIBuilder::Instance().CreateWindowFromXml("v.xml");
-    if (w && w->GetHWND()) SetForegroundWindow(w->GetHWND());
-    Settle();
-    return w;
-  }
-  std::string Clicks() {
-    lua_State* L = CEngine::Instance().LuaState();
-    lua_getglobal(L, "clicks");
-    std::string s = lua_tostring(L, -1);
-    lua_pop(L, 1);
-    return s;
-  }
-  TempDir m_skin;
+  CHostWnd* Make(const std::string& view) { return SkinWindowTest::Make("v.xml", view, true); }
 };
 
 const char kPanel[] = R"(<view id="panel" center="0" left="100" top="100" width="320" height="240"
@@ -257,8 +230,7 @@ TEST_F(AccessibleWindow, ObjectsHeldPastTheirControlOrWindowAnswerNotConnected) 
   ASSERT_EQ(ok->get_accName(self, &name), S_OK);
   EXPECT_STREQ(name, L"OK");
   SysFreeString(name);
-  const char* remove = "g_UIMgr:GetWindow('panel'):GetRootControl():RemoveControlByID('ok')";
-  lua_tinker::dobuffer(CEngine::Instance().LuaState(), remove, strlen(remove));
+  Run("g_UIMgr:GetWindow('panel'):GetRootControl():RemoveControlByID('ok')");
   EXPECT_EQ(ok->get_accName(self, &name), CO_E_OBJNOTCONNECTED);
   long count = 0;
   EXPECT_EQ(client->get_accChildCount(&count), S_OK);

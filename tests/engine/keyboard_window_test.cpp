@@ -6,17 +6,12 @@
 #include <map>
 #include <string>
 
-#include "DoBuffer.h"
-#include "Engine.h"
-#include "HostWnd.h"
 #include "MenuWnd.h"
-#include "TempDir.h"
-#include "UIBuilder.h"
+#include "SkinWindowTest.h"
 #include "UICheckBox.h"
+#include "UIComboBox.h"
 #include "UIList.h"
 #include "UITabCtrl.h"
-#include "WindowPump.h"
-#include "lua.hpp"
 
 using namespace ZOV;
 
@@ -33,37 +28,19 @@ void CALLBACK RunLater(HWND, UINT, UINT_PTR id, DWORD) {
 // Runs fn once from a thread timer, inside whichever loop is running by then.
 void After(UINT ms, std::function<void()> fn) { g_later[::SetTimer(nullptr, 0, ms, RunLater)] = std::move(fn); }
 
-class KeyboardWindow : public ::testing::Test {
+class KeyboardWindow : public SkinWindowTest {
  protected:
   void SetUp() override {
-    CEngine::Instance().Init();
-    ASSERT_EQ(CEngine::Instance().SkinLoader().SetPackagePath(m_skin.path()), 1);
-    const char* script =
-        "clicks = ''\nfunction clicked(c) clicks = clicks .. c:GetID() .. ';' end\n"
-        "function pick1(item) item:GetHostWnd():EndMenu(1) end\n"
-        "function pick9(item) item:GetHostWnd():EndMenu(9) end";
-    lua_tinker::dobuffer(CEngine::Instance().LuaState(), script, strlen(script));
+    SkinWindowTest::SetUp();
+    Run("function pick1(item) item:GetHostWnd():EndMenu(1) end\n"
+        "function pick9(item) item:GetHostWnd():EndMenu(9) end");
   }
   void TearDown() override {
     g_later.clear();
-    CEngine::Instance().SkinLoader().CloseSkin();
+    SkinWindowTest::TearDown();
   }
-  CHostWnd* Make(const std::string& view) {
-    m_skin.Write(L"v.xml", "<ui>" + view + "</ui>");
-    CHostWnd* w = CUIBuilder::Instance().CreateWindowFromXml("v.xml");
-    if (w && w->GetHWND()) SetForegroundWindow(w->GetHWND());  // no window manager does it
-    Settle();
-    return w;
-  }
-  std::string Clicks() {
-    lua_State* L = CEngine::Instance().LuaState();
-    lua_getglobal(L, "clicks");
-    std::string s = lua_tostring(L, -1);
-    lua_pop(L, 1);
-    return s;
-  }
+  CHostWnd* Make(const std::string& view) { return SkinWindowTest::Make("v.xml", view, true); }
   static std::string FocusId(CHostWnd* w) { return w->GetFocusControl() ? w->GetFocusControl()->GetID() : "-"; }
-  TempDir m_skin;
 };
 
 TEST_F(KeyboardWindow, TabWalksReachableStopsInDocumentOrderAndKeysPressLikeClicks) {
@@ -167,6 +144,27 @@ TEST_F(KeyboardWindow, ArrowsMoveInRadioGroupsTabControlsAndLists) {
   PressKey(VK_HOME);
   EXPECT_EQ(list->GetSelectedRow(), 0);
   EXPECT_EQ(list->GetSubControl(0)->GetRect().top, box.top);
+  DestroyWindow(w->GetHWND());
+}
+
+TEST_F(KeyboardWindow, AComboBoxDropsByKeysAndItsListTakesArrowsEnterAndEsc) {
+  CHostWnd* w = Make(R"(<view id="k" center="0" left="100" top="100" width="200" height="150">
+      <container width="200" height="150"><combobox id="c" left="10" top="10" width="120" height="24"
+        itemheight="20"><static text="Low"/><static text="Mid"/><static text="High"/></combobox>
+      </container></view>)");
+  ASSERT_TRUE(w && w->GetHWND());
+  auto* combo = Find<CUIComboBox>(w, "c");
+  w->MoveFocus(combo);
+  After(150, [] { SendKey(VK_DOWN); });
+  After(300, [] { SendKey(VK_RETURN); });
+  PressKey(VK_F4);  // its list opens on the first row; Down, Enter
+  EXPECT_EQ(combo->GetCurSel(), 1);
+  EXPECT_STREQ(combo->GetText(), "Mid");
+  After(150, [] { SendKey(VK_ESCAPE); });
+  PressKey(VK_DOWN, {VK_MENU});
+  EXPECT_EQ(combo->GetCurSel(), 1);  // Esc chose nothing
+  PressKey(VK_DOWN);                 // Down without the list takes the next row
+  EXPECT_STREQ(combo->GetText(), "High");
   DestroyWindow(w->GetHWND());
 }
 
