@@ -35,7 +35,7 @@ CAccessibleControl* CAccessibleControl::Create(HWND hwnd, CUIControl* control, b
 }
 
 CAccessibleControl::CAccessibleControl(HWND hwnd, CUIControl* control, bool client)
-    : m_hwnd(hwnd), m_control(control), m_client(client) {
+    : m_hwnd(hwnd), m_control(control), m_thread(::GetCurrentThreadId()), m_client(client) {
   RegisterAccessibleObject(control, this);
 }
 
@@ -44,14 +44,12 @@ CAccessibleControl::~CAccessibleControl() {
 }
 
 CHostWnd* CAccessibleControl::Host() const {
-  if (!m_control || !::IsWindow(m_hwnd)) return nullptr;
-  // Only a host window of this thread may be read through its window data.
-  if (::GetWindowThreadProcessId(m_hwnd, nullptr) != ::GetCurrentThreadId()) return nullptr;
-  wchar_t cls[32] = {};
-  if (!::GetClassNameW(m_hwnd, cls, 32) || lstrcmpW(cls, kHostWindowClass) != 0) return nullptr;
-  auto* host = reinterpret_cast<CHostWnd*>(::GetWindowLongPtrW(m_hwnd, GWLP_USERDATA));
-  if (!host || host->GetHWND() != m_hwnd || m_control->GetHostWnd() != host) return nullptr;
-  return host;
+  // A connected control lives in the tree of a live host (removal, destruction and the
+  // window's end disconnect it), so no call to the window system is needed: clients make
+  // thousands of these calls.
+  if (!m_control || ::GetCurrentThreadId() != m_thread) return nullptr;
+  CHostWnd* host = m_control->GetHostWnd();
+  return host && host->GetHWND() == m_hwnd ? host : nullptr;
 }
 
 HRESULT CAccessibleControl::Resolve(const VARIANT& child, CUIControl** out) const {

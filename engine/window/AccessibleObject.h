@@ -70,6 +70,7 @@ class CAccessibleControl : public IAccessible {
   LONG m_refs = 1;
   HWND m_hwnd;
   CUIControl* m_control;  // not owned; null once disconnected
+  DWORD m_thread;         // the window's thread, the only one that may read the tree
   bool m_client;
 };
 

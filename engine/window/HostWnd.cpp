@@ -64,6 +64,7 @@ CHostWnd::CHostWnd() {
 }
 
 CHostWnd::~CHostWnd() {
+  DisconnectAccessibleSubtree(m_root.get());  // its WM_DESTROY will not reach this object
   if (m_hwnd) {
     // Detach first: no message may reach a half-destroyed object.
     ::SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
@@ -157,6 +158,7 @@ void CHostWnd::ReleaseAfterDestroy() {
 
 void CHostWnd::SetRootControl(const ControlPtr& root) {
   if (m_root == root) return;
+  DisconnectAccessibleSubtree(m_root.get());
   m_focus = m_capture = nullptr;
   m_root = root;
   m_focus = m_root.get();
