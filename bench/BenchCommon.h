@@ -32,6 +32,14 @@ inline int PositiveArg(int argc, char** argv, int i, int fallback) {
   return v > 0 ? v : fallback;
 }
 
+// The value at fraction p of the sorted figures, rounded to the nearest rank.
+inline double Percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  size_t i = (size_t)(p * (v.size() - 1) + 0.5);
+  return v[i];
+}
+
 inline double Median(std::vector<double> v) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());

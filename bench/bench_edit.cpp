@@ -32,13 +32,6 @@ std::wstring WriteSkin() {
   return path;
 }
 
-double Percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  size_t i = (size_t)(p * (v.size() - 1) + 0.5);
-  return v[i];
-}
-
 // Types one character and takes it back, rounds times; only the typing and its repaint are timed.
 void TypingLatency(HWND hwnd, CUIEdit* edit, int length, int rounds) {
   std::string text;
@@ -57,7 +50,7 @@ void TypingLatency(HWND hwnd, CUIEdit* edit, int length, int rounds) {
     bench::Pump();
   }
   printf("  %6d characters: median %7.3f ms, p99 %7.3f ms (%d keystrokes, text %d after)\n", length,
-         bench::Median(times), Percentile(times, 0.99), rounds, edit->Buffer().GetLength());
+         bench::Median(times), bench::Percentile(times, 0.99), rounds, edit->Buffer().GetLength());
 }
 
 }  // namespace

@@ -31,9 +31,18 @@ function OnPageTab(tab)
   if tab:IsCheck() then Ui.ShowPage(tab:GetID() == "tabhistory" and 1 or 0) end
 end
 
+-- The spoken name of a control that shows a picture.
+function Ui.SetName(id, name)
+  local c = Ui.Find(id)
+  if c then c:SetAccName(name or "") end
+end
+
 function Ui.ShowTexts()
   Ui.SetText("tabtransfers", T.tab_transfers)
   Ui.SetText("tabhistory", T.tab_history)
+  Ui.SetName("menubutton", T.name_menu)
+  Ui.SetName("minbutton", T.name_minimise)
+  Ui.SetName("closebutton", T.name_close)
   Link.Show()
 end
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds one benchmark for this machine's architecture (as tools/arch.sh chooses, or
 # QUILLON_ARCH) and runs it under Wine; see bench/README.md for what each one prints.
-#   tools/bench.sh binding|events|paint|controls|edit|richedit|link|capture [args...]
+#   tools/bench.sh binding|events|paint|controls|edit|richedit|link|capture|access [args...]
 #   tools/bench.sh push [MiB] [runs]        inside the adb sandbox (root)
 #   tools/bench.sh attach [rounds]          inside the adb sandbox (root)
 #   tools/bench.sh startup [--idle S] [--stream S]   Quillon.exe started, idle, then streaming (root)
@@ -11,7 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-}
 case "$name" in
-  binding|events|paint|controls|edit|richedit|link|capture|push|attach|startup|latency|footprint) shift ;;
+  binding|events|paint|controls|edit|richedit|link|capture|access|push|attach|startup|latency|footprint) shift ;;
   *) sed -n '2,9p' "$0" >&2; exit 64 ;;
 esac
 # The sourced scripts read positional parameters of their own: keep the benchmark's aside.

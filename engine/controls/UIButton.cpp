@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "AccessibleEvents.h"
 #include "AttrParse.h"
 #include "CallByName.h"
 #include "ControlPusher.h"
@@ -111,8 +112,21 @@ void CUIButton::PaintText(HDC hdc) {
 }
 
 void CUIButton::SetState(int state) {
+  int old = m_state;
   m_state = m_enabled ? state : kStateDisabled;
   Invalidate();
+  if ((old == kStateDown) != (m_state == kStateDown)) RaiseAccEvent(this, EVENT_OBJECT_STATECHANGE);
+}
+
+void CUIButton::Click() {
+  if (!m_enabled) return;
+  ControlPtr self = shared_from_this();  // the handler may remove the button
+  CallHandler(m_onClick);
+}
+
+bool IsPressKey(UINT msg, WPARAM key, LPARAM lParam) {
+  // Auto-repeat presses once: bit 30 says the key was already down.
+  return msg == WM_KEYDOWN && (key == VK_SPACE || key == VK_RETURN) && !(lParam & (1 << 30));
 }
 
 void CUIButton::CallHandler(const std::string& handler) {
@@ -144,8 +158,13 @@ void CUIButton::OnMouseLeave() {
   ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
 }
 
-LRESULT CUIButton::OnMessage(UINT msg, WPARAM, LPARAM, bool* handled) {
+LRESULT CUIButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
   bool done = true;
+  if (IsPressKey(msg, wParam, lParam)) {
+    Click();
+    if (handled) *handled = true;
+    return 0;
+  }
   switch (msg) {
     case WM_NCHITTEST:
       break;

@@ -11,6 +11,9 @@
 namespace ZOV {
 
 // Button states, also the frames of a button's status strip.
+// True for the key press that clicks a focused button: Space or Enter, not repeated.
+bool IsPressKey(UINT msg, WPARAM key, LPARAM lParam);
+
 enum ButtonState {
   kStateNormal = 0,
   kStateHover = 1,
@@ -34,6 +37,10 @@ class CUIButton : public CUIStatic {
   // Stores the state (kStateDisabled whatever is asked while the control is disabled) and
   // repaints.
   virtual void SetState(int state);
+  // What a click does (the "onclick" call here; check boxes, radio buttons, menu items and
+  // combo boxes add their own), for the keyboard and assistive technology. Nothing while
+  // disabled.
+  virtual void Click();
 
   int GetState() const { return m_state; }
   const char* GetTooltip() const { return m_tooltip.c_str(); }

@@ -1,6 +1,7 @@
 // CUICheckBox: the checked flag, its frame in the strip and the release that flips it.
 #include "UICheckBox.h"
 
+#include "AccessibleEvents.h"
 #include "XmlAttr.h"
 
 namespace ZOV {
@@ -30,6 +31,7 @@ LRESULT CUICheckBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* han
     case WM_MOUSEHOVER:
     case WM_MOUSELEAVE:
     case WM_LBUTTONDOWN:
+    case WM_KEYDOWN:
       return CUIButton::OnMessage(msg, wParam, lParam, handled);
     case WM_LBUTTONUP: {
       ReleaseMouse();
@@ -37,11 +39,10 @@ LRESULT CUICheckBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* han
       SetState(kStateNormal);
       // Any release that reaches the box flips it; the scripts hear of it only when the
       // press began here too.
-      m_checked = !m_checked;
-      if (clicked) {
-        CallHandler(m_onClick);
-        CallHandler(m_onSelectChanged);
-      }
+      if (clicked)
+        Click();
+      else
+        SetCheck(!m_checked);
       return 0;
     }
     default:
@@ -50,8 +51,18 @@ LRESULT CUICheckBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* han
 }
 
 void CUICheckBox::SetCheck(bool check) {
+  bool changed = m_checked != check;
   m_checked = check;
   Invalidate();
+  if (changed) RaiseAccEvent(this, EVENT_OBJECT_STATECHANGE);
+}
+
+void CUICheckBox::Click() {
+  if (!m_enabled) return;
+  ControlPtr self = shared_from_this();
+  SetCheck(!m_checked);
+  CallHandler(m_onClick);
+  CallHandler(m_onSelectChanged);
 }
 
 }  // namespace ZOV

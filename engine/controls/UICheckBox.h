@@ -19,6 +19,8 @@ class CUICheckBox : public CUIButton {
   int ParseAttributes(const XmlNode* element) override;
   void PaintStatusImage(HDC hdc) override;
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
+  // Flips the flag, then "onclick" and "onselectchanged", as a click does.
+  void Click() override;
 
   bool IsCheck() const { return m_checked; }
   // Stores the flag and repaints; no script function is called.

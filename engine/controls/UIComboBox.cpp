@@ -1,6 +1,7 @@
 // CUIComboBox: the dropdown list, its popup window and the choice of a row.
 #include "UIComboBox.h"
 
+#include "AccessibleEvents.h"
 #include "CallByName.h"
 #include "ControlPusher.h"
 #include "Engine.h"
@@ -51,9 +52,24 @@ int CUIComboBox::ParseAttributes(const XmlNode* element) {
   return 1;
 }
 
-LRESULT CUIComboBox::OnMessage(UINT msg, WPARAM, LPARAM, bool*) {
+LRESULT CUIComboBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
   if (msg == WM_LBUTTONUP && m_enabled) DropDown();
+  bool altDown = msg == WM_SYSKEYDOWN && (wParam == VK_DOWN || wParam == VK_UP);
+  bool drop = altDown || (msg == WM_KEYDOWN && wParam == VK_F4) || IsPressKey(msg, wParam, lParam);
+  if (drop) {
+    if (handled) *handled = true;
+    Click();
+  } else if (msg == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN) && m_enabled && m_list) {
+    if (handled) *handled = true;
+    int row = GetCurSel() + (wParam == VK_DOWN ? 1 : -1);
+    if (GetCurSel() < 0) row = 0;
+    if (row >= 0 && row < m_list->GetControlCount()) Choose(row);
+  }
   return 0;
+}
+
+void CUIComboBox::Click() {
+  if (m_enabled) DropDown();
 }
 
 void CUIComboBox::DropDown() {
@@ -75,6 +91,8 @@ void CUIComboBox::DropDown() {
   int chosen = -2;
   if (popup.Create(nullptr)) {
     list->SetPos({0, 0, width, height});
+    // The list opens on the chosen row, which the arrow keys move from.
+    popup.HighlightRow(list->GetSelectedRow() >= 0 ? list->GetSelectedRow() : 0);
     // Above every window, as the system's own dropdown lists are: the window the user just
     // clicked may otherwise be raised over it.
     ::SetWindowPos(popup.GetHWND(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -88,6 +106,7 @@ void CUIComboBox::DropDown() {
 void CUIComboBox::Choose(int row) {
   m_list->SelectItem(row);
   if (auto* item = dynamic_cast<CUIStatic*>(m_list->GetSubControl(row))) SetText(item->GetText());
+  RaiseAccEvent(this, EVENT_OBJECT_VALUECHANGE);
   lua_State* L = CEngine::Instance().LuaState();
   if (!m_onSelChange.empty() && L)
     lua_tinker::call<void>(L, m_onSelChange.c_str(), static_cast<CUIControl*>(this), row);

@@ -24,7 +24,11 @@ class CUIComboBox : public CUIButton {
   int ParseAttributes(const XmlNode* element) override;
   // A release of the left button drops the list below the combo box and waits until a row is
   // chosen or the list is dismissed. The button's hover and press states are not used.
+  // Keys: F4, Alt+Down, Space and Enter drop the list; Up and Down choose the row before or
+  // after the chosen one without dropping it.
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
+  // Drops the list, as a click does.
+  void Click() override;
 
   CUIList* GetList() const { return m_list.get(); }
   // The row chosen last; -1 before any.

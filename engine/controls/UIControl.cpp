@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "AccessibleEvents.h"
 #include "AttrParse.h"
 #include "ControlDraw.h"
 #include "DpiScale.h"
@@ -30,10 +31,12 @@ CUIControl::CUIControl(const CUIControl& o)
       m_borderColor(o.m_borderColor),
       m_bkColor(o.m_bkColor),
       m_attributes(o.m_attributes),
+      m_tabStop(o.m_tabStop),
+      m_accName(o.m_accName),
       m_host(o.m_host),
       m_parent(o.m_parent) {}
 
-CUIControl::~CUIControl() {}
+CUIControl::~CUIControl() { ForgetAccessible(this); }
 
 void CUIControl::SetFocus(bool focus) {
   if (m_host) m_host->SetFocusControl(focus ? this : nullptr);
@@ -67,6 +70,8 @@ int CUIControl::ParseAttributes(const XmlNode* element) {
     if (!std::strcmp(name, "id")) m_id = value;
     else if (!std::strcmp(name, "visible")) m_visible = ParseFlag(value);
     else if (!std::strcmp(name, "enable")) m_enabled = ParseFlag(value);
+    else if (!std::strcmp(name, "tabstop")) m_tabStop = ParseFlag(value) ? 1 : 0;
+    else if (!std::strcmp(name, "accname")) m_accName = value;
     else if (!std::strcmp(name, "bordersize")) m_borderSize = Dpi().ToDevice(std::atoi(value));
     else if (!std::strcmp(name, "bkcolor")) m_bkColor = res.ParseColor(value);
     else if (!std::strcmp(name, "bordercolor")) m_borderColor = res.ParseColor(value);
@@ -135,6 +140,18 @@ void CUIControl::SetVisible(bool visible) {
   if (m_visible == visible) return;
   m_visible = visible;
   Invalidate();
+  RaiseAccEvent(this, visible ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE);
+}
+
+void CUIControl::SetEnable(bool enable) {
+  if (m_enabled == enable) return;
+  m_enabled = enable;
+  RaiseAccEvent(this, EVENT_OBJECT_STATECHANGE);
+}
+
+void CUIControl::SetAccName(const char* name) {
+  m_accName = name ? name : "";
+  RaiseAccEvent(this, EVENT_OBJECT_NAMECHANGE);
 }
 
 bool CUIControl::IsFocus() const { return m_host && m_host->GetFocusControl() == this; }

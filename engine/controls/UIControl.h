@@ -76,7 +76,7 @@ class CUIControl : public std::enable_shared_from_this<CUIControl> {
   bool IsVisible() const { return m_visible; }
   void SetVisible(bool visible);
   bool IsEnable() const { return m_enabled; }
-  void SetEnable(bool enable) { m_enabled = enable; }
+  void SetEnable(bool enable);
   bool IsFocus() const;
   RECT GetPos() const;  // relative to the parent's top-left corner
   void SetPos(const RECT& rect);
@@ -101,6 +101,15 @@ class CUIControl : public std::enable_shared_from_this<CUIControl> {
   void SetBorderColor(COLORREF color) { m_borderColor = color; }
   COLORREF GetBkColor() const { return m_bkColor; }
   void SetBkColor(COLORREF color) { m_bkColor = color; }
+
+  // Keyboard and assistive access. "tabstop": kTabStopByType until the skin says 0 or 1.
+  // "accname": the spoken name of a control that shows no text of its own (UTF-8).
+  enum { kTabStopByType = -1 };
+  int GetTabStopSetting() const { return m_tabStop; }
+  void SetTabStopSetting(int setting) { m_tabStop = (signed char)setting; }
+  const std::string& GetAccName() const { return m_accName; }
+  void SetAccName(const char* name);  // tells assistive technology
+  const char* ScriptGetAccName() const { return m_accName.c_str(); }
 
   // ---- the geometry operations as scripts call them: in skin units (see DpiScale) ----
   RECT ScriptGetPos() const;
@@ -141,6 +150,8 @@ class CUIControl : public std::enable_shared_from_this<CUIControl> {
   COLORREF m_borderColor = 0x010101;
   COLORREF m_bkColor = 0;
   std::map<std::string, std::string> m_attributes;
+  signed char m_tabStop = kTabStopByType;
+  std::string m_accName;
   CHostWnd* m_host = nullptr;               // not owned
   CUIControlContainer* m_parent = nullptr;  // not owned
 };

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "AccessibleEvents.h"
 #include "ControlDraw.h"
 #include "ControlFactory.h"
 #include "HostWnd.h"
@@ -210,6 +211,7 @@ bool InSubtree(CUIControl* root, const CUIControl* target) {
 
 void CUIControlContainer::ForgetHostPointersInto(CUIControl* subtree) {
   // The host's focus and capture pointers must not outlive the controls they name.
+  DisconnectAccessibleSubtree(subtree);  // clients' objects of it answer "not connected"
   if (!m_host) return;
   if (InSubtree(subtree, m_host->GetCaptureControl())) m_host->SetCaptureControl(nullptr);
   if (InSubtree(subtree, m_host->GetFocusControl())) m_host->SetFocusControl(nullptr);

@@ -1,6 +1,7 @@
 // CUIEdit: attributes, caret placement and scrolling, keyboard, mouse and clipboard editing.
 #include "UIEdit.h"
 
+#include "AccessibleEvents.h"
 #include "CallByName.h"
 #include "ClipboardText.h"
 #include "ControlPusher.h"
@@ -137,6 +138,7 @@ void CUIEdit::PlaceCaretAtPoint(int x) {
 }
 
 void CUIEdit::Changed() {
+  RaiseAccEvent(this, EVENT_OBJECT_VALUECHANGE);
   lua_State* L = CEngine::Instance().LuaState();
   if (!m_onChange.empty() && L) lua_tinker::call<void>(L, m_onChange.c_str(), static_cast<CUIControl*>(this));
 }

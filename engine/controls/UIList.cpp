@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "AccessibleEvents.h"
 #include "ControlDraw.h"
 #include "DpiScale.h"
 #include "ResourceManager.h"
@@ -154,6 +155,14 @@ LRESULT CUIList::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled
       return result;
     }
   }
+  if (msg == WM_KEYDOWN && IsFocus()) {
+    int row = RowForKey(wParam);
+    if (row < 0) return 0;
+    SelectItem(row);
+    ScrollRowIntoView(row);
+    if (handled) *handled = true;
+    return 0;
+  }
   bool routed = false;
   LRESULT result = CUIControlContainer::OnMessage(msg, wParam, lParam, &routed);
   if (routed) {
@@ -177,10 +186,7 @@ LRESULT CUIList::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled
       return 0;
     case WM_LBUTTONUP: {
       int row = RowAtPoint(pt);
-      if (row >= 0) {
-        m_selectedRow = row;
-        Invalidate();
-      }
+      if (row >= 0) SelectItem(row);
       return 0;
     }
     default:
@@ -198,9 +204,64 @@ int CUIList::RemoveRow(int index) { return RemoveControlByIndex(index); }
 
 int CUIList::SelectItem(int index) {
   if (index < 0 || index >= (int)m_children.size()) return 0;
+  bool changed = m_selectedRow != index;
   m_selectedRow = index;
   Invalidate();
+  if (changed) RaiseAccEvent(m_children[index].get(), EVENT_OBJECT_SELECTION);
   return 1;
+}
+
+void CUIList::SetHoverRow(int index) {
+  if (index < -1 || index >= (int)m_children.size() || index == m_hoverRow) return;
+  m_hoverRow = index;
+  Invalidate();
+}
+
+int CUIList::RowForKey(WPARAM key) const {
+  int n = (int)m_children.size();
+  auto usable = [this](int i) { return m_children[i]->IsVisible() && m_children[i]->IsEnable(); };
+  int page = m_itemHeight > 0 ? (m_rect.bottom - m_rect.top) / m_itemHeight : 1;
+  if (page < 1) page = 1;
+  int from = m_selectedRow, target, step;
+  switch (key) {
+    case VK_DOWN: target = from + 1; step = 1; break;
+    case VK_UP: target = from < 0 ? n - 1 : from - 1; step = -1; break;
+    case VK_HOME: target = 0; step = 1; break;
+    case VK_END: target = n - 1; step = -1; break;
+    case VK_NEXT: target = from + page; step = 1; break;
+    case VK_PRIOR: target = from - page; step = -1; break;
+    default: return -1;
+  }
+  if (target >= n) target = n - 1;
+  if (target < 0) target = 0;
+  // Past a hidden or disabled row in the key's direction, else back towards the start.
+  for (int i = target; i >= 0 && i < n; i += step)
+    if (usable(i)) return i;
+  for (int i = target - step; i >= 0 && i < n; i -= step)
+    if (usable(i)) return i;
+  return -1;
+}
+
+void CUIList::ScrollRowIntoView(int index) {
+  if (!m_scrollBar || index < 0 || index >= (int)m_children.size()) return;
+  const RECT& row = m_children[index]->GetRect();
+  int above = m_rect.top - row.top, below = row.bottom - m_rect.bottom;
+  int content = above > 0 ? -above : below > 0 ? below : 0;
+  if (content == 0) return;
+  // The bar moves in track pixels: enough of them to cover the content distance.
+  float ratio = m_scrollBar->GetRatio();
+  int track = ratio > 0.0f ? (int)((float)content * ratio) : content;
+  if (track == 0) track = content > 0 ? 1 : -1;
+  m_scrollBar->ScrollBy(track);
+  for (int guard = 0; guard < 4; ++guard) {  // rounding may leave a pixel or two
+    const RECT& r = m_children[index]->GetRect();
+    if (r.top < m_rect.top && m_scrollBar->GetPosition() > 0)
+      m_scrollBar->ScrollBy(-1);
+    else if (r.bottom > m_rect.bottom && m_scrollBar->GetPosition() < m_scrollBar->GetMaxPosition())
+      m_scrollBar->ScrollBy(1);
+    else
+      break;
+  }
 }
 
 void CUIList::ChildRemoved(size_t index) {

@@ -24,6 +24,8 @@ class CUIList : public CUIControlContainer, public IScrollBarListener {
   // "itemselectedbkcolor"; then the rows are laid out with the new height.
   int ParseAttributes(const XmlNode* element) override;
   void Paint(HDC hdc) override;
+  // While the list has the focus, Up, Down, Home, End, Page Up and Page Down select a row and
+  // scroll it into view.
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
   void OnScrollChanged(int contentOffset) override;
 
@@ -32,6 +34,11 @@ class CUIList : public CUIControlContainer, public IScrollBarListener {
   // Makes the row at index the selected one and repaints; 0 (and no change) when there is no
   // such row.
   int SelectItem(int index);
+  // Marks the row at index as the one under the pointer (-1: none) and repaints; popup menus
+  // show the keyboard's row with it.
+  void SetHoverRow(int index);
+  // Scrolls the least distance that shows the whole row.
+  void ScrollRowIntoView(int index);
   int GetSelectedRow() const { return m_selectedRow; }
   int GetHoverRow() const { return m_hoverRow; }
   int GetItemHeight() const { return m_itemHeight; }
@@ -46,6 +53,9 @@ class CUIList : public CUIControlContainer, public IScrollBarListener {
   void ChildAdded(size_t index) override;
   // Index of the topmost visible, enabled row containing pt; -1 when none.
   int RowAtPoint(POINT pt) const;
+  // The row a navigation key leads to from the selected one: the nearest shown, enabled row
+  // in the key's direction; -1 for other keys or when there is none.
+  int RowForKey(WPARAM key) const;
 
  private:
   void DropScrollBar();

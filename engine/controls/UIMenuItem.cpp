@@ -30,10 +30,24 @@ LRESULT CUIMenuItem::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool*) {
   }
   // The button captured the mouse on entering; the submenu must get it.
   ReleaseMouse();
+  OpenSubmenu();
+  return 0;
+}
+
+int CUIMenuItem::OpenSubmenu() {
+  auto* menu = dynamic_cast<CMenuWnd*>(m_host);
+  if (m_submenu.empty() || !menu || !menu->GetHWND()) return -2;
   POINT corner = {m_rect.right, m_rect.top};
   ::ClientToScreen(menu->GetHWND(), &corner);
   // Keeps this item alive across the submenu's loop, in which its menu may change.
   ControlPtr self = shared_from_this();
-  menu->OpenSubmenu(corner.x, corner.y, m_submenu.c_str());
-  return 0;
+  return menu->OpenSubmenu(corner.x, corner.y, m_submenu.c_str());
+}
+
+void CUIMenuItem::Click() {
+  if (!m_enabled) return;
+  if (m_submenu.empty())
+    CUIButton::Click();
+  else
+    OpenSubmenu();
 }

@@ -21,6 +21,10 @@ class CUIMenuItem : public ZOV::CUIRadioButton {
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
 
   const char* GetSubmenu() const { return m_submenu.c_str(); }
+  // Opens the submenu at the item's right edge and runs it until it ends; -2 without one.
+  int OpenSubmenu();
+  // Opens the submenu, or calls "onclick" as a click does (a menu item is never checked).
+  void Click() override;
 
  private:
   std::string m_submenu;

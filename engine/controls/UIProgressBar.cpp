@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "AccessibleEvents.h"
 #include "AttrParse.h"
 #include "ControlDraw.h"
 #include "DrawImageSpec.h"
@@ -61,8 +62,10 @@ void CUIProgressBar::PaintStatusImage(HDC hdc) {
 }
 
 void CUIProgressBar::SetValue(int value) {
+  int old = m_range.value;
   m_range.value = value < m_range.max ? value : m_range.max;
   Invalidate();
+  if (old != m_range.value) RaiseAccEvent(this, EVENT_OBJECT_VALUECHANGE);
 }
 
 void CUIProgressBar::SetMin(int value) {

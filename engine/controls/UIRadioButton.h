@@ -17,7 +17,11 @@ class CUIRadioButton : public CUICheckBox {
   std::shared_ptr<CUIControl> Clone() const override;
   // The check box's attributes, then "groupid".
   int ParseAttributes(const XmlNode* element) override;
+  // Arrow keys move the focus to the next (or previous) button of the group in the window,
+  // in document order and wrapping, and check it as a click would.
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
+  // "onclick", checking, then "onselectchanged", as a click does.
+  void Click() override;
 
   // Checking a button of a group unchecks the other buttons of that group; repaints only
   // when the flag changes.
@@ -27,6 +31,8 @@ class CUIRadioButton : public CUICheckBox {
   void SetGroupID(const char* id);
   // The checked button of this button's group (this one included), or null.
   CUIControl* GetCheckedRadionButton() const;
+  // The next (or previous) reachable button of this one's group in its window; null alone.
+  CUIRadioButton* NextInGroup(bool backward);
 
  protected:
   std::string m_groupId;

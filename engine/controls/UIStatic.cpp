@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "AccessibleEvents.h"
 #include "AttrParse.h"
 #include "ControlDraw.h"
 #include "DpiScale.h"
@@ -84,8 +85,15 @@ void CUIStatic::PaintTextInColor(HDC hdc, COLORREF color) {
 const char* CUIStatic::GetText() const { return m_text.c_str(); }
 
 void CUIStatic::SetText(const char* text) {
+  std::string old;
+  old.swap(m_text);
   m_text = text ? text : "";
   Invalidate();  // does nothing without a host
+  if (old != m_text) RaiseAccEvent(this, AccTextEvent());
+}
+
+DWORD CUIStatic::AccTextEvent() const {
+  return m_type == kTypeRichEdit ? EVENT_OBJECT_VALUECHANGE : EVENT_OBJECT_NAMECHANGE;
 }
 
 std::string CUIStatic::GetBkImage() const { return text::WideToUtf8(m_bkImage.name); }

@@ -24,6 +24,12 @@ class CUIStatic : public CUIControl {
   virtual const char* GetText() const;     // UTF-8
   virtual void SetText(const char* text);  // repaints
 
+ protected:
+  // The WinEvent of a new text: a name for statics and buttons; combo boxes show a value.
+  DWORD AccTextEvent() const;
+
+ public:
+
   std::string GetBkImage() const;     // UTF-8
   void SetBkImage(const char* name);  // repaints; the image is looked up when painting
   COLORREF GetTextColor() const { return m_textColor; }

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "AccessibleEvents.h"
 #include "ControlDraw.h"
 #include "HostWnd.h"
 
@@ -31,8 +32,10 @@ CUIControl* CUITabCtrl::GetCurSelectControl() const {
 
 int CUITabCtrl::SelectItem(unsigned index) {
   if (index >= m_children.size()) return 0;
+  bool changed = m_selected != index;
   m_selected = index;
   Invalidate();
+  if (changed) RaiseAccEvent(m_children[index].get(), EVENT_OBJECT_SELECTION);
   return 1;
 }
 
@@ -50,6 +53,20 @@ void CUITabCtrl::Paint(HDC hdc) {
 }
 
 LRESULT CUITabCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
+  if (msg >= WM_KEYDOWN && msg <= WM_SYSDEADCHAR && IsFocus()) {
+    // Its pages would hand the keys back to the focus control, this one.
+    if (msg != WM_KEYDOWN || m_children.empty()) return 0;
+    unsigned n = (unsigned)m_children.size(), at = m_selected < n ? m_selected : 0;
+    switch (wParam) {
+      case VK_LEFT: case VK_UP: SelectItem((at + n - 1) % n); break;
+      case VK_RIGHT: case VK_DOWN: SelectItem((at + 1) % n); break;
+      case VK_HOME: SelectItem(0); break;
+      case VK_END: SelectItem(n - 1); break;
+      default: return 0;
+    }
+    if (handled) *handled = true;
+    return 0;
+  }
   if (m_selected >= m_children.size()) return 0;
   ControlPtr page = m_children[m_selected];  // kept alive: it may be removed while it handles this
   bool mouse =

@@ -15,6 +15,8 @@ class CUITabCtrl : public CUIControlContainer {
   // The container's attributes and pages, then "select".
   int ParseAttributes(const XmlNode* element) override;
   void Paint(HDC hdc) override;
+  // While the tab control has the focus, the arrow keys, Home and End select a page (and the
+  // keys go to no page).
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
 
   unsigned GetCurSelectIndex() const { return m_selected; }

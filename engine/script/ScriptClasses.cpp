@@ -91,6 +91,8 @@ void RegisterControl(lua_State* L) {
   class_def<CUIControl>(L, "SetVisible", &CUIControl::SetVisible);
   class_def<CUIControl>(L, "SetEnable", &CUIControl::SetEnable);
   class_def<CUIControl>(L, "SetFocus", &CUIControl::SetFocus);
+  class_def<CUIControl>(L, "GetAccName", &CUIControl::ScriptGetAccName);
+  class_def<CUIControl>(L, "SetAccName", &CUIControl::SetAccName);
   // Geometry reaches scripts in skin units.
   class_def<CUIControl>(L, "GetPos", &CUIControl::ScriptGetPos);
   class_def<CUIControl>(L, "SetPos", &CUIControl::ScriptSetPos);

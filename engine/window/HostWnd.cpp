@@ -6,10 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "AccessibleEvents.h"
+#include "AccessibleObject.h"
 #include "AttrParse.h"
 #include "CallByName.h"
 #include "DpiScale.h"
 #include "Engine.h"
+#include "ResourceManager.h"
 #include "TextConv.h"
 #include "UIBuilder.h"
 
@@ -52,9 +55,16 @@ CHostWnd::CHostWnd() {
   MapMessage(WM_NCHITTEST, &CHostWnd::OnNcHitTest);
   MapMessage(WM_MOUSEMOVE, &CHostWnd::OnMouseMove);
   MapMessage(WM_MOUSELEAVE, &CHostWnd::OnMouseLeave);
+  MapMessage(WM_KEYDOWN, &CHostWnd::OnKeyDown);
+  MapMessage(WM_CHAR, &CHostWnd::OnChar);
+  MapMessage(WM_LBUTTONDOWN, &CHostWnd::OnLButtonDown);
+  MapMessage(WM_SETFOCUS, &CHostWnd::OnSetFocus);
+  MapMessage(WM_GETOBJECT, &CHostWnd::OnGetObject);
+  MapMessage(AccActionMessage(), &CHostWnd::OnAccAction);
 }
 
 CHostWnd::~CHostWnd() {
+  DisconnectAccessibleSubtree(m_root.get());  // its WM_DESTROY will not reach this object
   if (m_hwnd) {
     // Detach first: no message may reach a half-destroyed object.
     ::SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
@@ -98,6 +108,7 @@ void CHostWnd::ParseXml(const XmlNode* e) {
   }
   if (const char* v = Attr(e, "caption")) m_caption = dpi.ToDevice(ParseRectList(v));
   if (const char* v = Attr(e, "windowtext")) m_text = text::Utf8ToWide(v);
+  if (const char* v = Attr(e, "focuscolor")) m_focusOuter = m_focusInner = CResourceManager::Instance().ParseColor(v);
   if (m_resize) {
     MapMessage(WM_SETCURSOR, &CHostWnd::OnSetCursor);
     MapMessage(WM_NCLBUTTONDOWN, &CHostWnd::OnNcLButtonDown);
@@ -147,6 +158,7 @@ void CHostWnd::ReleaseAfterDestroy() {
 
 void CHostWnd::SetRootControl(const ControlPtr& root) {
   if (m_root == root) return;
+  DisconnectAccessibleSubtree(m_root.get());
   m_focus = m_capture = nullptr;
   m_root = root;
   m_focus = m_root.get();
@@ -233,6 +245,7 @@ LRESULT CHostWnd::OnClose(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {
 }
 
 LRESULT CHostWnd::OnDestroy(UINT, WPARAM, LPARAM, bool&) {
+  DisconnectAccessibleSubtree(m_root.get());  // clients may hold objects of the controls
   CUIBuilder::Instance().UnregisterWindow(m_id, this);
   return 0;
 }

@@ -35,7 +35,15 @@ class CHostWnd {
   void SetRootControl(const ControlPtr& root);
   CUIControl* GetRootControl() const { return m_root.get(); }
   CUIControl* GetFocusControl() const { return m_focus; }
-  void SetFocusControl(CUIControl* control) { m_focus = control; }
+  // Stores the focus control, repaints the focus cue's places and tells assistive technology.
+  // Controls call it from SetFocus; it tells neither the old nor the new control.
+  void SetFocusControl(CUIControl* control);
+  // Moves the focus as the keyboard and the mouse do: the old control's SetFocus(false), then
+  // the new one's SetFocus(true), so that edits and rich edits show or drop their caret.
+  void MoveFocus(CUIControl* control);
+  // The focus cue shows once a key was used in the window, as the system's dialogs do.
+  bool AreKeyboardCuesShown() const { return m_keyboardCues; }
+  COLORREF GetFocusCueColor(bool inner) const { return inner ? m_focusInner : m_focusOuter; }
   CUIControl* GetCaptureControl() const { return m_capture; }
   void SetCaptureControl(CUIControl* control) { m_capture = control; }
 
@@ -91,6 +99,15 @@ class CHostWnd {
   LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, bool& handled);
   LRESULT OnSetCursor(UINT, WPARAM, LPARAM, bool& handled);
   LRESULT OnNcLButtonDown(UINT, WPARAM, LPARAM, bool& handled);
+  // Keyboard focus and assistive technology (HostWndFocus.cpp).
+  LRESULT OnKeyDown(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnChar(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnSetFocus(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnGetObject(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnAccAction(UINT, WPARAM, LPARAM, bool& handled);
+  void ShowKeyboardCues();
+  void PaintFocusCue(HDC hdc);
 
   // Offers a message to the root control; its result.
   LRESULT RouteToRoot(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
@@ -120,8 +137,17 @@ class CHostWnd {
   RECT m_windowRect = {};
   POINT m_minTrack = {}, m_maxTrack = {};
   bool m_needLeaveTracking = true;
+  bool m_keyboardCues = false;   // a key was used: the focus cue shows
+  bool m_tabMovedFocus = false;  // the Tab character that follows the key is not typed
+  COLORREF m_focusOuter = 0xFFFFFF, m_focusInner = 0x010101;  // "focuscolor" sets both
   std::map<UINT, Handler> m_messageMap;
 };
+
+// Whether the user's last input to an engine window came from the keyboard (or from assistive
+// technology) rather than the mouse: a menu opened by it starts with its first item
+// highlighted. UI thread only.
+bool LastInputWasKeyboard();
+void NoteKeyboardInput(bool keyboard);
 
 // The hit code of a client point for a window of size w x h with a sizing border of 6 skin units;
 // HTCLIENT when the point is inside the border.

@@ -23,6 +23,7 @@ LRESULT CHostWnd::OnPaint(UINT, WPARAM, LPARAM, bool& handled) {
     int oldMode = ::SetBkMode(mem, TRANSPARENT);
     ControlPtr root = m_root;
     root->Paint(mem);
+    PaintFocusCue(mem);
     ::SetBkMode(mem, oldMode);
     ::GdiFlush();
     if (m_layered) {

@@ -3,6 +3,7 @@
 
 #include "UIBuilder.h"
 #include "UIList.h"
+#include "UIMenuItem.h"
 
 namespace ZOV {
 
@@ -29,6 +30,7 @@ void SetExitRequest(HWND wnd, int id) {
 
 void DestroyMenuWindow(HWND wnd) {
   if (!::IsWindow(wnd)) return;
+  ::NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPEND, wnd, OBJID_CLIENT, CHILDID_SELF);
   ::RemovePropW(wnd, kCanExitProp);
   ::RemovePropW(wnd, kCommandProp);
   ::DestroyWindow(wnd);
@@ -39,6 +41,8 @@ void DestroyMenuWindow(HWND wnd) {
 CMenuWnd::CMenuWnd() {
   SetRootControl(std::make_shared<CUIList>());
   MapMessage(WM_KILLFOCUS, static_cast<Handler>(&CMenuWnd::OnKillFocus));
+  MapMessage(WM_KEYDOWN, static_cast<Handler>(&CMenuWnd::OnMenuKey));
+  MapMessage(WM_MOUSEMOVE, static_cast<Handler>(&CMenuWnd::OnMenuMouseMove));
 }
 
 CMenuWnd::~CMenuWnd() = default;
@@ -64,6 +68,12 @@ int CMenuWnd::TrackPopupMenu(int x, int y) {
   }
   ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   m_tracking = true;
+  ::NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, hwnd, OBJID_CLIENT, CHILDID_SELF);
+  if (LastInputWasKeyboard()) {
+    POINT at;  // where the pointer rests now: moves reported there are not the user's
+    if (::GetCursorPos(&at) && ::ScreenToClient(hwnd, &at)) m_lastMouse = MAKELPARAM(at.x, at.y);
+    if (HighlightedRow() < 0) HighlightRow(NextUsableRow(-1, 1));
+  }
   for (;;) {
     // A script may destroy the window under the loop (Close from a handler or a timer).
     if (!::IsWindow(hwnd)) break;
@@ -135,6 +145,92 @@ void CMenuWnd::CloseSubmenu() {
   m_submenu->EndMenu(kSubmenuClosed);
   m_submenu = nullptr;
   m_submenuPath.clear();
+}
+
+static CUIList* MenuList(const ControlPtr& root) { return dynamic_cast<CUIList*>(root.get()); }
+
+int CMenuWnd::HighlightedRow() const {
+  CUIList* list = MenuList(m_root);
+  return list ? list->GetHoverRow() : -1;
+}
+
+int CMenuWnd::NextUsableRow(int from, int step) const {
+  CUIList* list = MenuList(m_root);
+  int n = list ? list->GetControlCount() : 0;
+  for (int k = 1; k <= n; ++k) {
+    int i = ((from + step * k) % n + n) % n;
+    CUIControl* row = list->GetSubControl(i);
+    if (row->IsVisible() && row->IsEnable()) return i;
+  }
+  return -1;
+}
+
+void CMenuWnd::HighlightRow(int index) {
+  CUIList* list = MenuList(m_root);
+  if (!list) return;
+  auto* old = dynamic_cast<CUIButton*>(list->GetSubControl(list->GetHoverRow()));
+  if (old && old->GetState() == kStateHover) old->SetState(kStateNormal);
+  list->SetHoverRow(index);
+  CUIControl* row = list->GetSubControl(index);
+  if (auto* item = dynamic_cast<CUIButton*>(row)) item->SetState(kStateHover);
+  if (row) {
+    MoveFocus(row);
+    list->ScrollRowIntoView(index);
+  }
+}
+
+LRESULT CMenuWnd::OnMenuMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+  if (lParam == m_lastMouse && LastInputWasKeyboard()) {
+    handled = true;
+    return 0;
+  }
+  m_lastMouse = lParam;
+  NoteKeyboardInput(false);
+  return OnMouseMove(msg, wParam, lParam, handled);
+}
+
+LRESULT CMenuWnd::OnMenuKey(UINT, WPARAM key, LPARAM, bool& handled) {
+  handled = true;
+  NoteKeyboardInput(true);
+  ShowKeyboardCues();
+  CUIList* list = MenuList(m_root);
+  if (!list || !m_hwnd) return 0;
+  ControlPtr keep = m_root;  // a handler may close the menu
+  int at = HighlightedRow();
+  CUIControl* row = list->GetSubControl(at);
+  auto* item = dynamic_cast<CUIMenuItem*>(row);
+  switch (key) {
+    case VK_DOWN:
+    case VK_UP:
+      HighlightRow(NextUsableRow(at, key == VK_DOWN ? 1 : -1));
+      break;
+    case VK_HOME:
+      HighlightRow(NextUsableRow(-1, 1));
+      break;
+    case VK_END:
+      HighlightRow(NextUsableRow(0, -1));
+      break;
+    case VK_RIGHT:
+      if (item && *item->GetSubmenu() && item->IsEnable()) item->Click();
+      break;
+    case VK_RETURN:
+    case VK_SPACE:
+      if (!row || !row->IsEnable()) break;
+      if (auto* button = dynamic_cast<CUIButton*>(row))
+        button->Click();
+      else
+        EndMenu(at);  // a plain row, as in a combo box's list: its index is the choice
+      break;
+    case VK_LEFT:
+      if (m_parentMenu) EndMenu(kSubmenuClosed);
+      break;
+    case VK_ESCAPE:
+      EndMenu(m_parentMenu ? kSubmenuClosed : kDismissed);
+      break;
+    default:
+      break;
+  }
+  return 0;
 }
 
 bool CMenuWnd::IsInSubmenuChain(HWND wnd) const {

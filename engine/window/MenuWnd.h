@@ -30,9 +30,20 @@ class CMenuWnd : public CHostWnd {
   int OpenSubmenu(int x, int y, const char* path);
   void CloseSubmenu();
   CMenuWnd* GetOpenSubmenu() const { return m_submenu; }
+  // Highlights the row at index as the pointer would, and gives it the focus; -1 clears.
+  void HighlightRow(int index);
 
  private:
   LRESULT OnKillFocus(UINT, WPARAM, LPARAM, bool& handled);
+  // Up and Down move the highlight over shown, enabled rows; Right and Enter open a submenu;
+  // Enter and Space choose; Left and Esc close this level (Esc on the top one ends with -2).
+  LRESULT OnMenuKey(UINT, WPARAM, LPARAM, bool& handled);
+  // A move message with the pointer where it was (the system sends them when a window appears
+  // under it, or on its own) leaves the keyboard's highlight alone.
+  LRESULT OnMenuMouseMove(UINT, WPARAM, LPARAM, bool& handled);
+  int HighlightedRow() const;
+  // The next shown, enabled row after from (before, with step -1), wrapping; -1 when none.
+  int NextUsableRow(int from, int step) const;
   // True when wnd is this menu's window or that of a submenu opened from it, directly or not.
   bool IsInSubmenuChain(HWND wnd) const;
 
@@ -41,6 +52,7 @@ class CMenuWnd : public CHostWnd {
   bool m_tracking = false;           // TrackPopupMenu's loop runs
   CMenuWnd* m_parentMenu = nullptr;  // not owned; null for a top-level menu
   CMenuWnd* m_submenu = nullptr;     // not owned; the submenu open from this one
+  LPARAM m_lastMouse = -1;           // client point of the last mouse move
 };
 
 }  // namespace ZOV

@@ -25,6 +25,9 @@ function Ui.ShowAbout(show)
   Ui.SetText("abouttext", T.about_text)
   Ui.SetText("aboutclose", T.ok)
   about:SetVisible(show)
+  -- The keyboard follows the panel: onto its button, and back to the menu's when it closes.
+  local focus = Ui.Find(show and "aboutclose" or "menubutton")
+  if focus then focus:SetFocus(true) end
 end
 
 function OnAboutClose() Ui.ShowAbout(false) end

@@ -7,6 +7,7 @@ function Sound.Show()
   if button then
     button:SetCheck(Sound.playing)
     button:SetEnable(Link.IsLinked())
+    button:SetAccName(Sound.playing and T.name_stop or T.name_play)
   end
   Ui.SetText("soundtitle", Sound.playing and T.sound_on or T.sound_off)
   local hint = T.sound_unlinked_hint

@@ -53,6 +53,13 @@ local english = {
   about_text = "Your PC's sound and files on your phone.",
   ok = "OK",
   menu = "ui\\menu_en.xml",
+  -- Spoken names of the controls that show a picture rather than words.
+  name_menu = "Menu",
+  name_minimise = "Minimise",
+  name_close = "Close to the notification area",
+  name_play = "Play on the phone",
+  name_stop = "Stop",
+  name_remove = "Remove from the list",
 }
 
 local chinese = {
@@ -108,6 +115,12 @@ local chinese = {
   about_text = "在手机上播放电脑的声音，接收电脑的文件。",
   ok = "确定",
   menu = "ui\\menu_zh.xml",
+  name_menu = "菜单",
+  name_minimise = "最小化",
+  name_close = "关闭到通知区域",
+  name_play = "在手机上播放",
+  name_stop = "停止",
+  name_remove = "从列表中删除",
 }
 
 T = english

@@ -81,6 +81,7 @@ function Transfers.OnTaskRecords(records)
       control:FindControl("name"):SetText(record.FileName)
       control:FindControl("state"):SetText(record.FileSize)
       control:FindControl("remove"):SetUserData("" .. record.Id)
+      control:FindControl("remove"):SetAccName(T.name_remove)
     end
   end
   Transfers.ShowDropHint()

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 // Dispatches the thread's waiting messages; a quit message is dropped.
 inline void Pump() {
   MSG msg;
@@ -27,4 +29,28 @@ inline COLORREF ScreenPixel(int x, int y) {
   COLORREF c = GetPixel(screen, x, y);
   ReleaseDC(nullptr, screen);
   return c;
+}
+
+// A key pressed and released as the user types it, with modifiers held around it; the
+// window system delivers it to the foreground window's thread. SendKey leaves the messages
+// to whichever loop runs (a popup menu's); PressKey dispatches them.
+inline void SendKey(WORD vk, std::initializer_list<WORD> modifiers = {}) {
+  INPUT in[8] = {};
+  UINT n = 0;
+  auto add = [&](WORD key, DWORD flags) {
+    in[n].type = INPUT_KEYBOARD;
+    in[n].ki.wVk = key;
+    in[n].ki.dwFlags = flags;
+    ++n;
+  };
+  for (WORD m : modifiers) add(m, 0);
+  add(vk, 0);
+  add(vk, KEYEVENTF_KEYUP);
+  for (WORD m : modifiers) add(m, KEYEVENTF_KEYUP);
+  SendInput(n, in, sizeof(INPUT));
+}
+
+inline void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {}) {
+  SendKey(vk, modifiers);
+  Settle(4);
 }

@@ -8,6 +8,7 @@
 #include "Engine.h"
 #include "HostWnd.h"
 #include "PngWriter.h"
+#include "SkinWindowTest.h"
 #include "TempDir.h"
 #include "UIBuilder.h"
 #include "UIRadioButton.h"
@@ -34,34 +35,7 @@ void Mouse(DWORD flags, CHostWnd* w = nullptr, int x = 0, int y = 0) {
   Settle(6);
 }
 
-class ButtonWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    CEngine::Instance().Init();
-    ASSERT_EQ(CEngine::Instance().SkinLoader().SetPackagePath(m_skin.path()), 1);
-    const char* script = "clicks = ''\nfunction clicked(c) clicks = clicks .. c:GetID() .. ';' end";
-    lua_tinker::dobuffer(CEngine::Instance().LuaState(), script, strlen(script));
-  }
-  void TearDown() override { CEngine::Instance().SkinLoader().CloseSkin(); }
-  CHostWnd* Make(const std::string& name, const std::string& view) {
-    m_skin.Write(std::wstring(name.begin(), name.end()), "<ui>" + view + "</ui>");
-    CHostWnd* w = CUIBuilder::Instance().CreateWindowFromXml(name.c_str());
-    Settle();
-    return w;
-  }
-  std::string Clicks() {
-    lua_State* L = CEngine::Instance().LuaState();
-    lua_getglobal(L, "clicks");
-    std::string s = lua_tostring(L, -1);
-    lua_pop(L, 1);
-    return s;
-  }
-  template <typename T>
-  static T* Find(CHostWnd* w, const char* id) {
-    return dynamic_cast<T*>(w->GetRootControl()->FindControl(id));
-  }
-  TempDir m_skin;
-};
+class ButtonWindow : public SkinWindowTest {};
 
 TEST_F(ButtonWindow, ClickNeedsPressAndReleaseOnTheButton) {
   std::vector<uint32_t> strip(400);  // frame 3 (disabled) blue, the rest grey

@@ -26,6 +26,44 @@ local function click(x, y)
   Ui.wnd:SendMessage(0x200, 0, 5 + 545 * 65536)
 end
 local function rows(id) return Ui.Find(id):GetControlCount() end
+-- A key as the window receives it (WM_KEYDOWN); later, from a timer, into a running menu loop.
+local function key(vk) Ui.wnd:SendMessage(0x100, vk, 0) end
+local function key_later(vk, ms) g_TimerMgr:SetTimeout(function() Ui.wnd:PostMessage(0x100, vk, 0) end, ms) end
+local function tab_to(id)
+  for _ = 1, 20 do
+    if Ui.Find(id):IsFocus() then return true end
+    key(9)
+  end
+  return false
+end
+
+-- Someone who uses only the keyboard, and hears the names of what they reach.
+local function KeyboardSteps()
+  expect(tab_to("menubutton") and Ui.Find("menubutton"):GetAccName() == "Menu", "Tab reaches the menu first")
+  key(9)
+  expect(Ui.Find("minbutton"):IsFocus() and Ui.Find("minbutton"):GetAccName() == "Minimise", "then Minimise")
+  key(9)
+  expect(Ui.Find("closebutton"):GetAccName() == "Close to the notification area", "then Close")
+  key(9)
+  local play = Ui.Find("play")
+  expect(play:IsFocus() and play:GetAccName() == "Stop", "then the play control, named by its state")
+  key(32)
+  expect(take() == "StopCapture:0;" and play:GetAccName() == "Play on the phone", "Space stops the sound")
+  key(13)
+  expect(take() == "StartCapture:0;" and play:GetAccName() == "Stop", "Enter plays it")
+  -- The menu from the keyboard opens on its first item: Down to "About", Enter.
+  expect(tab_to("menubutton"), "back to the menu button")
+  key_later(40, 100)
+  key_later(13, 250)
+  key(13)
+  expect(Ui.Find("about"):IsVisible() and Ui.Find("aboutclose"):IsFocus(), "About by keys, its button focused")
+  key(13)
+  expect(not Ui.Find("about"):IsVisible() and Ui.Find("menubutton"):IsFocus(), "About closed by keys")
+  -- Esc dismisses the menu and changes nothing.
+  key_later(27, 150)
+  key(32)
+  expect(not Ui.Find("about"):IsVisible(), "Esc leaves the menu")
+end
 
 function StandInSteps()
   expect(take() == "Init;", "the skin starts the program")
@@ -63,6 +101,7 @@ function StandInSteps()
   expect(take() == "StopCapture:0;" and not Ui.Find("play"):IsCheck(), "the phone's pause stops it")
   event("StateSync", 3)
   expect(take() == "StartCapture:0;" and Ui.Find("play"):IsCheck(), "the phone's play starts it")
+  KeyboardSteps()
 
   event("AddTask", { FileName = "a.jpg", FilePath = "C:\\a.jpg", FileSize = "1.5 MB" })
   event("AddTask", { FileName = "文件.txt", FilePath = "C:\\文件.txt", FileSize = "12 B" })
@@ -117,6 +156,7 @@ function StandInSteps()
   ChooseLanguage(2052)
   Ui.ShowTexts()
   expect(text("status") == "已通过 USB 连接" and text("tabtransfers") == "传输", "Chinese")
+  expect(Ui.Find("closebutton"):GetAccName() == "关闭到通知区域", "Chinese names")
   print("done")
   g_UIMgr:Exit()
 end
