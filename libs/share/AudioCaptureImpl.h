@@ -155,6 +155,10 @@ class COpusEncoder {
   struct Api;
   std::unique_ptr<Api> m_api;
   void* m_encoder = nullptr;
+  // Digital silence, once the encoder has settled on it, is the same packet every frame: it is
+  // sent again instead of being encoded again (the 32-bit codec is slowest on zeros).
+  bool m_silenceSteady = false;
+  std::vector<unsigned char> m_silencePacket;  // the last packet of silence encoded
 };
 
 // Frame timings for the delay benchmark, kept only when SHARE_CAPTURE_TRACE names a file;

@@ -3,6 +3,8 @@
 // (no look-ahead of the speech modes), 128 kbit/s for stereo music, complexity 7.
 #include "AudioCaptureImpl.h"
 
+#include <string.h>
+
 namespace ShareLib {
 
 namespace {
@@ -58,7 +60,27 @@ bool COpusEncoder::Open() {
 
 int COpusEncoder::Encode(const PcmFrame& frame, unsigned char* packet, int size) {
   if (!m_encoder) return -1;
-  return m_api->encodeFloat(m_encoder, frame.samples, kFrameSamples, packet, size);
+  bool silent = true;
+  for (float v : frame.samples)
+    if (v != 0.0f) {
+      silent = false;
+      break;
+    }
+  if (!silent) {
+    m_silenceSteady = false;
+    m_silencePacket.clear();
+  } else if (m_silenceSteady && (int)m_silencePacket.size() <= size) {
+    memcpy(packet, m_silencePacket.data(), m_silencePacket.size());
+    return (int)m_silencePacket.size();
+  }
+  int n = m_api->encodeFloat(m_encoder, frame.samples, kFrameSamples, packet, size);
+  if (silent && n > 0) {
+    // Silence goes through the encoder until two packets in a row are the same: its state (and
+    // the phone's decoder) has then faded out, and that packet is what silence stays.
+    m_silenceSteady = m_silencePacket.size() == (size_t)n && memcmp(m_silencePacket.data(), packet, n) == 0;
+    m_silencePacket.assign(packet, packet + n);
+  }
+  return n;
 }
 
 }  // namespace ShareLib
