@@ -50,12 +50,18 @@ void CGuiAdbLogic::StartAddressWatch() { m_addrWatch.StartIfStopped(); }
 
 void CGuiAdbLogic::RefreshDiscovery(void* bridge) { static_cast<CGuiAdbLogic*>(bridge)->m_finder.Refresh(); }
 
-int CGuiAdbLogic::OnStartCapture(ScriptValue a, ScriptValue, ScriptValue&) {
+// Answers 1 when the sound goes to the phone, 0 when no link took the state sync (the capture
+// is stopped again, and the skin must not show it playing).
+int CGuiAdbLogic::OnStartCapture(ScriptValue a, ScriptValue, ScriptValue& result) {
   bool quiet = a.AsInt() != 0;
   m_quillon.Start(CLinkTable::Instance().CurrentLink());
+  result = ScriptValue(1);
   if (quiet) return 0;
   uint32_t state = phonelink::kStateStreaming;
-  if (CLinkTable::Instance().Send(phonelink::kMsgStateSync, &state, sizeof(state)) <= 0) m_quillon.Stop();
+  if (CLinkTable::Instance().Send(phonelink::kMsgStateSync, &state, sizeof(state)) <= 0) {
+    m_quillon.Stop();
+    result = ScriptValue(0);
+  }
   return 0;
 }
 

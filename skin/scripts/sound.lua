@@ -15,20 +15,23 @@ function Sound.Show()
   Ui.SetText("soundhint", hint)
 end
 
-local function set(playing)
-  if playing == Sound.playing then return end
-  Sound.playing = playing
-  g_GuiAdbLogic:Call(playing and "StartCapture" or "StopCapture", 0)
+-- The program answers 0 when the sound could not start (the phone's link went meanwhile): the
+-- control then stays off, so that the next play starts it afresh.
+local function set(playing, again)
+  if playing == Sound.playing and not again then return end
+  local answer = g_GuiAdbLogic:Call(playing and "StartCapture" or "StopCapture", 0)
+  Sound.playing = playing and answer ~= 0
   Sound.Show()
 end
 
 -- The check box has flipped already: its new state is what the user asked for.
 function OnPlayClicked(button) set(button:IsCheck()) end
 
--- The phone's play button asks for the sound; its pause ends it.
+-- The phone's play button asks for the sound, even when the window shows it playing (the
+-- stream may have gone with an earlier link); its pause ends it.
 function Sound.OnStateSync(state)
   if state == 3 then
-    set(true)
+    set(true, true)
   elseif state == 2 then
     set(false)
   end

@@ -1,7 +1,7 @@
 -- Put before the default skin's main.lua: a stand-in for the program's bridge that records
 -- what the skin asks of it, and steps that feed the skin the program's events one by one,
 -- then look at the window. skinrun provides print, _ALERT and expect.
-local calls, balloons, listener, firewallAnswer = "", {}, nil, 2
+local calls, balloons, listener, firewallAnswer, captureAnswer = "", {}, nil, 2, nil
 local function take() local s = calls; calls = ""; return s end
 
 g_GuiAdbLogic = {}
@@ -14,6 +14,7 @@ function g_GuiAdbLogic:Call(name, a, b)
   if name == "ShellNotify" then balloons[#balloons + 1] = a.title .. "|" .. a.info return end
   calls = calls .. name .. (a and (":" .. a) or "") .. ";"
   if name == "AllowFirewall" then return firewallAnswer end
+  if name == "StartCapture" then return captureAnswer end
   if name == "Init" then g_TimerMgr:SetTimeout(function() StandInSteps() end, 30) end
 end
 
@@ -101,6 +102,16 @@ function StandInSteps()
   expect(take() == "StopCapture:0;" and not Ui.Find("play"):IsCheck(), "the phone's pause stops it")
   event("StateSync", 3)
   expect(take() == "StartCapture:0;" and Ui.Find("play"):IsCheck(), "the phone's play starts it")
+  event("StateSync", 3)
+  expect(take() == "StartCapture:0;", "the phone's play while playing starts the sound again")
+  event("StateSync", 2)
+  take()
+  captureAnswer = 0
+  event("StateSync", 3)
+  expect(take() == "StartCapture:0;" and not Ui.Find("play"):IsCheck(), "a start without a link leaves it off")
+  captureAnswer = nil
+  event("StateSync", 3)
+  take()
   KeyboardSteps()
 
   event("AddTask", { FileName = "a.jpg", FilePath = "C:\\a.jpg", FileSize = "1.5 MB" })
