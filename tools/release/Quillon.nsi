@@ -184,11 +184,12 @@ Function .onInit
       SetErrorLevel 6
       Quit
     ${EndIf}
+    StrCpy $R2 "$LOCALAPPDATA\Programs\Quillon" ; the per-user default, unless /D gave another
     SetShellVarContext all
     ReadRegStr $R1 HKLM "${UNINST_KEY}" "InstallLocation"
     ${If} $R1 != ""
       StrCpy $INSTDIR $R1
-    ${ElseIf} $INSTDIR == "$LOCALAPPDATA\Programs\Quillon"
+    ${ElseIf} $INSTDIR == $R2
       StrCpy $INSTDIR "$PROGRAMFILES\Quillon"
       !ifdef X64
         StrCpy $INSTDIR "$PROGRAMFILES64\Quillon"
@@ -287,6 +288,13 @@ Section "Quillon"
   ${Else}
     DeleteRegValue SHCTX "${RUN_KEY}" "Quillon"
   ${EndIf}
+
+  ; For every user, setup runs as an administrator: it lets phones on the local network reach
+  ; Quillon through the firewall. A refusal leaves Quillon installed; the window can still ask.
+  ${If} $AllUsers == "1"
+    ExecWait '"$INSTDIR\Quillon.exe" --allow-firewall' $0
+    DetailPrint "Firewall rules for phones on the local network: exit code $0"
+  ${EndIf}
 SectionEnd
 
 Function .onInstSuccess
@@ -309,6 +317,10 @@ FunctionEnd
 
 Section "Uninstall"
   !insertmacro EndRunningQuillon "un."
+  ; The firewall rules Quillon added (from setup for every user, or its window's action).
+  ${If} ${FileExists} "$INSTDIR\Quillon.exe"
+    ExecWait '"$INSTDIR\Quillon.exe" --remove-firewall' $0
+  ${EndIf}
   !insertmacro ProgramFiles RemoveFile
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR" ; kept when it holds anything setup did not put there
