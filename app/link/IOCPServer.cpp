@@ -69,11 +69,7 @@ bool CIOCPServer::Start(IIOCPCallback* callback, int workers) {
     win::ScopedLock hold(m_lock);
     m_callback = callback;
   }
-  if (workers < 0) {
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    workers = 2 * (int)info.dwNumberOfProcessors;
-  }
+  if (workers < 0) workers = kDefaultWorkers;
   for (int i = 0; i < workers; ++i)
     if (m_threads.Start(&CIOCPServer::WorkerProc, this)) ++m_workers;
   return m_workers > 0;

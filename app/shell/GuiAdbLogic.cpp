@@ -86,10 +86,6 @@ int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
                             &CGuiAdbLogic::OnReportRequest},
                            this);
   BuildExtensionTable(m_extensions);
-  if (!m_taskQueue) {
-    m_taskQueue = new (std::nothrow) ShareLib::CTaskQueueThread();
-    if (m_taskQueue) m_taskQueue->Create();
-  }
   m_server.Start(this, -1);
   m_kelp.Init(this);
   m_finder.Start(this);

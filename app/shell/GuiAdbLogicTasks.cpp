@@ -39,6 +39,14 @@ int CGuiAdbLogic::OnHandleDropFiles(ScriptValue a, ScriptValue, ScriptValue&) {
       task = new (std::nothrow) CInstallAppTask(this, id, path, &m_kelp);
     else
       task = new (std::nothrow) CPushFileTask(this, id, path, RemotePathFor(category, path), &m_kelp);
+    // The queue's thread starts with the first drop, not with the program.
+    if (task && !m_taskQueue) {
+      m_taskQueue = new (std::nothrow) ShareLib::CTaskQueueThread();
+      if (m_taskQueue && !m_taskQueue->Create()) {
+        delete m_taskQueue;
+        m_taskQueue = nullptr;
+      }
+    }
     if (task && m_taskQueue) m_taskQueue->AddTask(task);
     else delete task;
 
