@@ -13,8 +13,6 @@
 namespace firewall {
 namespace {
 
-const wchar_t kAllowSwitch[] = L"--allow-firewall";
-const wchar_t kRemoveSwitch[] = L"--remove-firewall";
 // The elevated copy only talks to the firewall: a second or two; the bound covers a slow PC.
 const DWORD kElevatedWaitMs = 30000;
 
@@ -158,7 +156,7 @@ int AllowElevated() {
   run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
   run.lpVerb = L"runas";
   run.lpFile = path.c_str();
-  run.lpParameters = kAllowSwitch;
+  run.lpParameters = kAllowFirewallSwitch;
   run.nShow = SW_HIDE;
   if (!::ShellExecuteExW(&run) || !run.hProcess) return -1;
   win::AutoHandle process(run.hProcess);
@@ -169,23 +167,13 @@ int AllowElevated() {
   return (int)code;
 }
 
-bool HandleCommandLine(const wchar_t* commandLine, int* exitCode) {
-  int argc = 0;
-  LPWSTR* argv = commandLine ? ::CommandLineToArgvW(commandLine, &argc) : nullptr;
-  if (!argv) return false;
-  std::vector<std::wstring> args(argv + 1, argv + argc);
-  ::LocalFree(argv);
-  bool allow = false, remove = false;
-  for (const std::wstring& a : args) {
-    allow = allow || _wcsicmp(a.c_str(), kAllowSwitch) == 0;
-    remove = remove || _wcsicmp(a.c_str(), kRemoveSwitch) == 0;
-  }
-  if (!allow && !remove) return false;
+bool HandleCommandLine(const StartOptions& options, int* exitCode) {
+  if (!options.allowFirewall && !options.removeFirewall) return false;
   std::wstring message;
-  if (args.size() != 1) {
-    message = std::wstring(L"Use ") + kAllowSwitch + L" or " + kRemoveSwitch + L" alone.";
+  if (options.argumentCount != 1) {
+    message = std::wstring(L"Use ") + kAllowFirewallSwitch + L" or " + kRemoveFirewallSwitch + L" alone.";
     *exitCode = kBadSwitch;
-  } else if (allow) {
+  } else if (options.allowFirewall) {
     *exitCode = AddRules(QuillonRules(ProgramPath()), &message);
   } else {
     *exitCode = RemoveRules(QuillonRuleNames(), &message);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FirewallRules.h"
+#include "StartOptions.h"
 
 namespace firewall {
 
@@ -17,11 +18,11 @@ const int kFailed = 1;       // the firewall refused or is not there
 const int kNeedsAdmin = 2;   // access denied: run elevated
 const int kBadSwitch = 3;    // a firewall switch with something after it
 
-// Called first thing by the entry point with the whole command line (GetCommandLineW()).
-// Returns false, doing nothing, when the line holds no firewall switch; otherwise performs it,
+// Called first thing by the entry point with its command line's options. Returns false,
+// doing nothing, when they hold no firewall switch; otherwise performs it,
 // writes one line saying what happened to the standard error (or the parent's console), and
 // stores the exit code.
-bool HandleCommandLine(const wchar_t* commandLine, int* exitCode);
+bool HandleCommandLine(const StartOptions& options, int* exitCode);
 
 // The work behind the switches, through the firewall's COM interfaces (INetFwPolicy2). The
 // message says what went wrong, in words for the person who ran the installer.

@@ -10,8 +10,12 @@ StartOptions ParseStartOptions(const wchar_t* commandLine) {
   int count = 0;
   LPWSTR* args = ::CommandLineToArgvW(commandLine, &count);
   if (!args) return options;
-  for (int i = 1; i < count; ++i)  // args[0] is the program
-    if (::lstrcmpiW(args[i], L"--tray") == 0) options.inTray = true;
+  options.argumentCount = count > 1 ? count - 1 : 0;
+  for (int i = 1; i < count; ++i) {  // args[0] is the program
+    options.inTray |= ::lstrcmpiW(args[i], kTraySwitch) == 0;
+    options.allowFirewall |= ::lstrcmpiW(args[i], kAllowFirewallSwitch) == 0;
+    options.removeFirewall |= ::lstrcmpiW(args[i], kRemoveFirewallSwitch) == 0;
+  }
   ::LocalFree(args);
   return options;
 }

@@ -26,8 +26,9 @@ const wchar_t kSkinFile[] = L"skin.zip";
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The installer's and the window's firewall switches do their job and end, before the
   // single-instance check: the elevated copy runs beside the running Quillon.
+  const StartOptions options = ParseStartOptions(::GetCommandLineW());
   int firewallExit = 0;
-  if (firewall::HandleCommandLine(::GetCommandLineW(), &firewallExit)) return firewallExit;
+  if (firewall::HandleCommandLine(options, &firewallExit)) return firewallExit;
   // A running copy shows its window, whatever its skin titles it, and this one ends.
   if (ShowRunningInstance()) return 0;
   // Ends this process when another copy runs (one still starting, or another session's).
@@ -39,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   InitZOV();
   if (CGuiAdbLogic* bridge = CGuiAdbLogic::Instance())
-    bridge->SetStartInTray(ParseStartOptions(::GetCommandLineW()).inTray);
+    bridge->SetStartInTray(options.inTray);
   if (lua_State* L = GetLuaState()) {
     PushGuiAdbLogic(L, CGuiAdbLogic::Instance());
     lua_setfield(L, LUA_GLOBALSINDEX, kBridgeGlobal);

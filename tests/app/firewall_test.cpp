@@ -28,8 +28,8 @@ TEST(Firewall, RulesLetThePhonePortsInFromTheLocalSubnetForThisProgramOnly) {
 // the documented codes, never a crash.
 TEST(Firewall, SwitchesAndTheFirewallsAnswers) {
   int code = -1;
-  EXPECT_FALSE(HandleCommandLine(L"Quillon.exe --other", &code));
-  EXPECT_TRUE(HandleCommandLine(L"Quillon.exe --allow-firewall --remove-firewall", &code));
+  EXPECT_FALSE(HandleCommandLine(ParseStartOptions(L"Quillon.exe --other --tray"), &code));
+  EXPECT_TRUE(HandleCommandLine(ParseStartOptions(L"Quillon.exe --allow-firewall --remove-firewall"), &code));
   EXPECT_EQ(code, kBadSwitch);
   std::wstring message;
   int added = AddRules(QuillonRules(L"C:\\Quillon\\Quillon.exe"), &message);
