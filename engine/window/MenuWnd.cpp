@@ -69,11 +69,12 @@ int CMenuWnd::TrackPopupMenu(int x, int y) {
   ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   m_tracking = true;
   ::NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, hwnd, OBJID_CLIENT, CHILDID_SELF);
-  if (LastInputWasKeyboard()) {
-    POINT at;  // where the pointer rests now: moves reported there are not the user's
-    if (::GetCursorPos(&at) && ::ScreenToClient(hwnd, &at)) m_lastMouse = MAKELPARAM(at.x, at.y);
-    if (HighlightedRow() < 0) HighlightRow(NextUsableRow(-1, 1));
-  }
+  // Where the pointer rests now: a move reported there is the window appearing under it, not
+  // the user's (a menu opened at the cursor would otherwise open the submenu of the row that
+  // lands under it, or take the highlight from a keyboard user).
+  POINT at;
+  if (::GetCursorPos(&at) && ::ScreenToClient(hwnd, &at)) m_lastMouse = MAKELPARAM(at.x, at.y);
+  if (LastInputWasKeyboard() && HighlightedRow() < 0) HighlightRow(NextUsableRow(-1, 1));
   for (;;) {
     // A script may destroy the window under the loop (Close from a handler or a timer).
     if (!::IsWindow(hwnd)) break;
@@ -180,7 +181,7 @@ void CMenuWnd::HighlightRow(int index) {
 }
 
 LRESULT CMenuWnd::OnMenuMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
-  if (lParam == m_lastMouse && LastInputWasKeyboard()) {
+  if (lParam == m_lastMouse) {  // no movement
     handled = true;
     return 0;
   }

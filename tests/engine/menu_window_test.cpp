@@ -154,6 +154,27 @@ TEST_F(MenuWindow, ACommandInASubmenuEndsBothMenusAndAnotherItemClosesTheSubmenu
   EXPECT_TRUE(opened && closed);
 }
 
+// The menu opens at the cursor with "More" under it: the move the new window reports there is
+// not the user's, and only a real move opens the submenu.
+TEST_F(MenuWindow, ARowThatOpensUnderTheRestingPointerWaitsForItToMove) {
+  CMenuWnd* menu = Menu();
+  bool openedAtRest = true, openedOnMove = false;
+  SetCursorPos(150, 110);
+  After(50, [] { MouseTo(150, 110); });
+  After(400, [&] {
+    openedAtRest = menu->GetOpenSubmenu() != nullptr;
+    MouseTo(152, 112);
+  });
+  After(800, [&] {
+    CMenuWnd* sub = menu->GetOpenSubmenu();
+    openedOnMove = sub != nullptr;
+    (sub ? sub : menu)->EndMenu(5);  // a submenu's end ends its parent with the same id
+  });
+  EXPECT_EQ(menu->TrackPopupMenu(100, 70), 5);
+  EXPECT_FALSE(openedAtRest);
+  EXPECT_TRUE(openedOnMove);
+}
+
 TEST_F(MenuWindow, APressElsewhereOrFocusLeavingDismissesTheMenu) {
   HWND other = Other();
   g_otherPresses = 0;
