@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "GdiCount.h"
+#include "ProcessCounts.h"
 
 namespace bench {
 

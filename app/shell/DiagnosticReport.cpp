@@ -3,11 +3,12 @@
 #include "DiagnosticReport.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <lua.hpp>
 #include <stdio.h>
 #include <vector>
+
+#include "ProcessCounts.h"
 
 namespace {
 
@@ -27,47 +28,6 @@ void WriteHeap(FILE* out, HANDLE heap) {
   }
   ::HeapUnlock(heap);
   fprintf(out, "heap %p committed %llu busy %llu blocks %llu large %llu\n", heap, committed, busy, blocks, large);
-}
-
-// GetProcessHandleCount answers 0 under Wine: the table's slots in use are counted instead
-// (a slot is in use when it can be duplicated), ending after a long run of free slots.
-unsigned HandleCount() {
-  DWORD count = 0;
-  if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0) return count;
-  unsigned freeRun = 0;
-  for (uintptr_t value = 4; value < (1u << 20) && freeRun < 4096; value += 4) {
-    HANDLE copy = nullptr;
-    if (::DuplicateHandle(::GetCurrentProcess(), reinterpret_cast<HANDLE>(value), ::GetCurrentProcess(), &copy, 0,
-                          FALSE, DUPLICATE_SAME_ACCESS)) {
-      ::CloseHandle(copy);
-      ++count;
-      freeRun = 0;
-    } else {
-      ++freeRun;
-    }
-  }
-  return count;
-}
-
-// GetGuiResources answers 0 under Wine; there a GDI handle's low word is its table slot, and
-// the live slots are counted.
-unsigned GdiCount() {
-  DWORD n = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-  if (n) return n;
-  for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
-    if (::GetObjectType(reinterpret_cast<HGDIOBJ>(slot))) ++n;
-  return n;
-}
-
-unsigned ThreadCount() {
-  unsigned n = 0;
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  THREADENTRY32 entry = {sizeof(entry)};
-  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
-    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++n;
-  ::CloseHandle(snapshot);
-  return n;
 }
 
 BOOL CALLBACK CountVisible(HWND hwnd, LPARAM count) {
@@ -140,7 +100,8 @@ bool WriteDiagnosticReport(lua_State* L, const BridgeFacts& facts) {
   for (HANDLE heap : heaps) WriteHeap(out, heap);
   unsigned visible = 0;
   ::EnumWindows(CountVisible, reinterpret_cast<LPARAM>(&visible));
-  fprintf(out, "handles %u\ngdi %u\nthreads %u\nwindows %u\n", HandleCount(), GdiCount(), ThreadCount(), visible);
+  fprintf(out, "handles %u\ngdi %u\nthreads %u\nwindows %u\n", HandleCount(::GetCurrentProcess()), GdiObjectCount(),
+          ThreadCount(::GetCurrentProcessId()), visible);
   fprintf(out, "tray %d\nusb %d\n", facts.trayShown ? 1 : 0, facts.usbLinked ? 1 : 0);
   if (L) {
     fprintf(out, "lua %d\n", lua_gc(L, LUA_GCCOUNT, 0) * 1024 + lua_gc(L, LUA_GCCOUNTB, 0));

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "GdiCount.h"
+#include "ProcessCounts.h"
 #include "SkinWindowTest.h"
 #include "UICheckBox.h"
 #include "UIControlContainer.h"

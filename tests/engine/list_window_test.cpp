@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Engine.h"
-#include "GdiCount.h"
+#include "ProcessCounts.h"
 #include "HostWnd.h"
 #include "PngWriter.h"
 #include "TempDir.h"

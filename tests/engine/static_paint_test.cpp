@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Engine.h"
-#include "GdiCount.h"
+#include "ProcessCounts.h"
 #include "PngWriter.h"
 #include "ResourceManager.h"
 #include "StaticCanvas.h"

@@ -1,14 +1,14 @@
 // Prints the open handles and committed private memory of another process of the same
 // wineserver, found by its executable name: "<handles> <committed KiB>", or "none".
-// Wine's GetProcessHandleCount gives 0, so the handle table is read slot by slot: a slot is in
-// use when DuplicateHandle can copy it. Committed memory is summed over VirtualQueryEx, as the
-// benchmarks sum their own.
+// Committed memory is summed over VirtualQueryEx, as the benchmarks sum their own.
 // Usage: process_probe <name.exe>
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <stdio.h>
 #include <wchar.h>
+
+#include "ProcessCounts.h"
 
 namespace {
 
@@ -22,24 +22,6 @@ DWORD FindProcess(const wchar_t* name) {
     if (_wcsicmp(entry.szExeFile, name) == 0) pid = entry.th32ProcessID;
   CloseHandle(snap);
   return pid;
-}
-
-// Handle values are multiples of 4 handed out lowest slot first; the scan ends after a long
-// run of free slots past the last one in use.
-unsigned HandleCount(HANDLE process) {
-  unsigned count = 0, freeRun = 0;
-  for (uintptr_t value = 4; value < (1u << 20) && freeRun < 4096; value += 4) {
-    HANDLE copy = nullptr;
-    if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
-                        DUPLICATE_SAME_ACCESS)) {
-      CloseHandle(copy);
-      ++count;
-      freeRun = 0;
-    } else {
-      ++freeRun;
-    }
-  }
-  return count;
 }
 
 SIZE_T CommittedPrivateBytes(HANDLE process) {

@@ -235,20 +235,28 @@ class Day:
         wx, wy = self.window
         subprocess.run(["/usr/bin/python3", XDND, str(wx + 190), str(wy + 338), *[p for p, _ in batch]], timeout=30)
 
+    def visible_windows(self):
+        """The program's visible top-level windows (its window, and a menu when one is open)."""
+        return (self.report() or {}).get("windows")
+
     def to_tray_and_back(self):
         self.click(358, 28)  # close: to the tray
         hidden = wait_for(lambda: not xdo("search", "--onlyvisible", "--name", "^Quillon$"), 10)
+        check(hidden, f"{self.clock()} the close button hides the window to the tray")
         tray = xdo("search", "--name", "Wine System Tray").split()
         if tray:
             tgeo = dict(kv.split("=") for kv in xdo("getwindowgeometry", "--shell", tray[0]).split())
             xdo("mousemove", str(int(tgeo["X"]) + 11), str(int(tgeo["Y"]) + int(tgeo["HEIGHT"]) - 13), "click", "1")
-        check(hidden and wait_for(self.find_window, 10), f"{self.clock()} closed to the tray and back")
+        check(wait_for(self.find_window, 10), f"{self.clock()} the tray icon brings the window back")
 
     def menu(self):
+        # On a loaded machine the menu may open after a key sent a fixed time after the click:
+        # Esc goes once the menu is there, and the next step starts once it is gone.
         self.click(302, 28)  # the menu button
-        time.sleep(1)
+        opened = wait_for(lambda: (self.visible_windows() or 0) >= 2, 10, step=0.5)
         xdo("key", "Escape")
-        time.sleep(0.5)
+        closed = wait_for(lambda: self.visible_windows() == 1, 10, step=0.5)
+        check(opened and closed, f"{self.clock()} the menu opens, and Esc closes it")
 
     def delete_history_row(self):
         self.click(185, 285)  # "Sent before"
