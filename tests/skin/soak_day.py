@@ -297,6 +297,8 @@ class Day:
         next_sample = time.monotonic() + self.args.sample_every
         while time.monotonic() < end:
             for due in sorted([r for r in self.returns if r[0] <= time.monotonic()], key=lambda r: r[0]):
+                if due not in self.returns:
+                    continue  # done by an earlier return (a Wi-Fi return thaws the app first)
                 self.returns.remove(due)
                 self.count(due[1].__name__)
                 print(f"{self.clock()} {due[1].__name__}", flush=True)
