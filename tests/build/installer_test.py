@@ -230,16 +230,9 @@ def run_machine(m, locked, program, setup, upgrade, version, newer, times):
         check(not os.path.exists(shortcut), "the shortcut is gone")
         check("Quillon" not in (m.reg(RUN) or {}), "the sign-in entry is gone")
 
-        # Files deleted by hand: the uninstaller still removes the rest.
-        m.wine(setup, "/S")
-        for f in FILES[:-1]:
-            os.remove(os.path.join(folder, f))
-        m.wine(os.path.join(folder, "Uninstall.exe"), "/S")
-        check(wait_for(lambda: m.reg(UNINST) is None and not os.path.exists(shortcut) and not os.path.exists(folder), 60),
-              "uninstall after the files were deleted by hand removes the entry, shortcut and folder")
-
         # For every user (Wine's user is an administrator): Program Files, the machine's entry
-        # and Start menu, the firewall's rules through Quillon.exe; the uninstaller removes them.
+        # and Start menu, the firewall's rules through Quillon.exe; the uninstaller removes them,
+        # even after the program's files were deleted by hand.
         r = m.wine(setup, "/S", "/ALLUSERS")
         machine_folder = m.unix(m.echo("%ProgramFiles%")) + "/Quillon"
         machine_shortcut = os.path.join(m.unix(m.echo("%ProgramData%")), "Microsoft", "Windows", "Start Menu",
@@ -248,9 +241,12 @@ def run_machine(m, locked, program, setup, upgrade, version, newer, times):
         check(r.returncode == 0 and os.path.isfile(os.path.join(machine_folder, "Quillon.exe")) and
               os.path.isfile(machine_shortcut) and entry.get("InstallLocation", "").endswith("Program Files\\Quillon"),
               f"setup /ALLUSERS installs for every user (exit code {r.returncode}, {entry.get('InstallLocation')})")
+        for f in FILES[:-1]:
+            os.remove(os.path.join(machine_folder, f))
         m.wine(os.path.join(machine_folder, "Uninstall.exe"), "/S")
         check(wait_for(lambda: m.reg(UNINST.replace("HKCU", "HKLM")) is None and not os.path.exists(machine_folder)
-                       and not os.path.exists(machine_shortcut), 60), "and its uninstaller removes it all")
+                       and not os.path.exists(machine_shortcut), 60),
+              "and its uninstaller removes it all, even with the program's files deleted by hand")
 
         # A folder that cannot be written: a clear exit code and nothing installed.
         r = m.wine(setup, "/S", "/D=" + locked.windows() + "\\Quillon")
