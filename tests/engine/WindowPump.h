@@ -3,9 +3,7 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <initializer_list>
-#include <map>
 
 // Dispatches the thread's waiting messages; a quit message is dropped.
 inline void Pump() {
@@ -56,19 +54,3 @@ inline void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {}) {
   SendKey(vk, modifiers);
   Settle(4);
 }
-
-// Calls waiting for their thread timer.
-inline std::map<UINT_PTR, std::function<void()>>& LaterCalls() {
-  static std::map<UINT_PTR, std::function<void()>> calls;
-  return calls;
-}
-
-inline void CALLBACK RunLater(HWND, UINT, UINT_PTR id, DWORD) {
-  ::KillTimer(nullptr, id);
-  std::function<void()> fn = std::move(LaterCalls()[id]);
-  LaterCalls().erase(id);
-  if (fn) fn();
-}
-
-// Runs fn once from a thread timer, inside whichever loop is running by then (a menu's).
-inline void After(UINT ms, std::function<void()> fn) { LaterCalls()[SetTimer(nullptr, 0, ms, RunLater)] = std::move(fn); }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <string>
 
 #include "MenuWnd.h"
@@ -16,6 +18,17 @@ using namespace ZOV;
 
 namespace {
 
+std::map<UINT_PTR, std::function<void()>> g_later;
+
+void CALLBACK RunLater(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  std::function<void()> fn = std::move(g_later[id]);
+  g_later.erase(id);
+  if (fn) fn();
+}
+// Runs fn once from a thread timer, inside whichever loop is running by then.
+void After(UINT ms, std::function<void()> fn) { g_later[::SetTimer(nullptr, 0, ms, RunLater)] = std::move(fn); }
+
 class KeyboardWindow : public SkinWindowTest {
  protected:
   void SetUp() override {
@@ -24,24 +37,11 @@ class KeyboardWindow : public SkinWindowTest {
         "function pick9(item) item:GetHostWnd():EndMenu(9) end");
   }
   void TearDown() override {
-    LaterCalls().clear();
+    g_later.clear();
     SkinWindowTest::TearDown();
   }
   CHostWnd* Make(const std::string& view) { return SkinWindowTest::Make("v.xml", view, true); }
   static std::string FocusId(CHostWnd* w) { return w->GetFocusControl() ? w->GetFocusControl()->GetID() : "-"; }
-  // A real click at a client point; the client area's origin on the screen.
-  static POINT Click(CHostWnd* w, int x, int y) {
-    POINT o = {0, 0};
-    ClientToScreen(w->GetHWND(), &o);
-    SetCursorPos(o.x + x, o.y + y);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
-    Settle(6);
-    return o;
-  }
   // Whether the focus cue's two rings show at a client point on a control's left edge.
   static bool CueAt(POINT origin, int x, int y) {
     return ScreenPixel(origin.x + x, origin.y + y) == RGB(255, 255, 255) &&
@@ -66,7 +66,15 @@ TEST_F(KeyboardWindow, TabWalksReachableStopsInDocumentOrderAndKeysPressLikeClic
       </container></view>)");
   ASSERT_TRUE(w && w->GetHWND());
   // A click focuses the button it presses, and no cue shows yet.
-  POINT o = Click(w, 50, 25);
+  POINT o = {0, 0};
+  ClientToScreen(w->GetHWND(), &o);
+  SetCursorPos(o.x + 50, o.y + 25);
+  INPUT click[2] = {};
+  click[0].type = click[1].type = INPUT_MOUSE;
+  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, click, sizeof(INPUT));
+  Settle(6);
   EXPECT_EQ(FocusId(w), "b1");
   EXPECT_EQ(Clicks(), "b1;");
   EXPECT_EQ(ScreenPixel(o.x + 10, o.y + 25), RGB(128, 128, 128));
