@@ -59,6 +59,7 @@ CHostWnd::CHostWnd() {
   MapMessage(WM_CHAR, &CHostWnd::OnChar);
   MapMessage(WM_LBUTTONDOWN, &CHostWnd::OnLButtonDown);
   MapMessage(WM_SETFOCUS, &CHostWnd::OnSetFocus);
+  MapMessage(WM_ACTIVATE, &CHostWnd::OnActivate);
   MapMessage(WM_GETOBJECT, &CHostWnd::OnGetObject);
   MapMessage(AccActionMessage(), &CHostWnd::OnAccAction);
 }

@@ -104,6 +104,7 @@ class CHostWnd {
   LRESULT OnChar(UINT, WPARAM, LPARAM, bool& handled);
   LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, bool& handled);
   LRESULT OnSetFocus(UINT, WPARAM, LPARAM, bool& handled);
+  LRESULT OnActivate(UINT, WPARAM, LPARAM, bool& handled);
   LRESULT OnGetObject(UINT, WPARAM, LPARAM, bool& handled);
   LRESULT OnAccAction(UINT, WPARAM, LPARAM, bool& handled);
   void ShowKeyboardCues();
@@ -139,6 +140,7 @@ class CHostWnd {
   bool m_needLeaveTracking = true;
   bool m_keyboardCues = false;   // a key was used: the focus cue shows
   bool m_tabMovedFocus = false;  // the Tab character that follows the key is not typed
+  bool m_wasActive = false;      // activated before: the next activation is not the showing
   COLORREF m_focusOuter = 0xFFFFFF, m_focusInner = 0x010101;  // "focuscolor" sets both
   std::map<UINT, Handler> m_messageMap;
 };

@@ -100,6 +100,24 @@ LRESULT CHostWnd::OnSetFocus(UINT, WPARAM, LPARAM, bool&) {
   return 0;  // default processing follows
 }
 
+// Activated otherwise than by a click (a key switched windows, or the program brought it to
+// the front), the window shows where the keyboard is, as the system's dialogs do: the stop that
+// had the focus when it was left, else the first, with the cue. Its first activation is its
+// showing, which counts as the keyboard's only when a key led to it.
+LRESULT CHostWnd::OnActivate(UINT, WPARAM wParam, LPARAM, bool&) {
+  if (LOWORD(wParam) == WA_INACTIVE) return 0;
+  bool showing = !m_wasActive;
+  m_wasActive = true;
+  if (LOWORD(wParam) != WA_ACTIVE || HIWORD(wParam) || !m_root) return 0;  // a click, or minimised
+  if (showing && !LastInputWasKeyboard()) return 0;
+  ControlPtr root = m_root;
+  if (!IsReachableStop(m_focus)) {
+    if (CUIControl* first = NextTabStop(root.get(), nullptr, false)) MoveFocus(first);
+  }
+  ShowKeyboardCues();
+  return 0;  // default processing gives the window the focus
+}
+
 LRESULT CHostWnd::OnGetObject(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {
   LRESULT result = AnswerGetObject(this, wParam, lParam);
   handled = result != 0;

@@ -43,6 +43,7 @@ CMenuWnd::CMenuWnd() {
   MapMessage(WM_KILLFOCUS, static_cast<Handler>(&CMenuWnd::OnKillFocus));
   MapMessage(WM_KEYDOWN, static_cast<Handler>(&CMenuWnd::OnMenuKey));
   MapMessage(WM_MOUSEMOVE, static_cast<Handler>(&CMenuWnd::OnMenuMouseMove));
+  m_messageMap.erase(WM_ACTIVATE);  // a menu shows the keyboard's place by its highlight
 }
 
 CMenuWnd::~CMenuWnd() = default;

@@ -1,5 +1,6 @@
 // A screen reader's side of the engine's accessibility, as a process of its own: it reaches a
 // host window through oleacc and prints what it finds, one line per element or event.
+// <hwnd> is a window's handle or its title.
 //   acc_client walk <hwnd>           every element: depth|name|role|state|left,top,w,h|value|action
 //   acc_client act <hwnd> <name>     accDoDefaultAction on the first element with that name
 //   acc_client hit <hwnd> <x> <y>    the name accHitTest finds at a screen point
@@ -8,6 +9,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -102,7 +104,9 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   std::string mode = argv[1];
-  HWND hwnd = (HWND)(UINT_PTR)strtoull(argv[2], nullptr, 0);
+  // A window's handle, or its title (the program under test, started by a script).
+  HWND hwnd = isdigit((unsigned char)argv[2][0]) ? (HWND)(UINT_PTR)strtoull(argv[2], nullptr, 0)
+                                                 : FindWindowA(nullptr, argv[2]);
   if (mode == "events") {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);

@@ -6,14 +6,15 @@ double in private namespaces), real clicks (xdotool) and real drops (XDND).
 Checks: the sound control's click sends 0x0112 3 and audio follows, a second click sends 2 and
 the audio stops; the phone's own play and pause flip the control; the link and the end of a
 batch each show one balloon; two dropped files land on the phone byte for byte and their rows
-end full and sent; a link dropped mid-transfer fails that file's row and the next row still
-ends; close hides the window, the tray icon brings it back, and the tray menu's exit ends the
+end full and sent, as a screen reader reads them too; a link dropped mid-transfer fails that
+file's row and the next row still ends; close hides the window, the tray icon brings it back, and the tray menu's exit ends the
 program.
 Screens are checked at chosen pixels (fonts differ between machines).
 
-    person_usb_test.py --build DIR --dist DIR          exit 77 (skipped) without root"""
+    person_usb_test.py --build DIR --dist DIR --tests-bin DIR     exit 77 (skipped) without root"""
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -43,7 +44,7 @@ def run(args, ns, tmp):
     phone = Phone(ns, "--usb", "--announce-count", "0", "--start-delay", "0", "--duration", "240")
     quillon = subprocess.Popen(pc + ["wine", os.path.join(args.dist, "Quillon.exe")], env=env, **quiet)
     try:
-        steps(args, ns, tmp, storage, phone, quillon, pc)
+        steps(args, ns, tmp, storage, phone, quillon, pc, env)
     finally:
         for p in helpers + [phone.proc]:
             p.kill()
@@ -51,7 +52,7 @@ def run(args, ns, tmp):
             quillon.kill()
 
 
-def steps(args, ns, tmp, storage, phone, quillon, pc):
+def steps(args, ns, tmp, storage, phone, quillon, pc, env):
     if not check(wait_for(lambda: xdo("search", "--onlyvisible", "--name", "^Quillon$"), 60), "the window shows"):
         return
     wid = xdo("search", "--onlyvisible", "--name", "^Quillon$").split()[0]
@@ -117,6 +118,13 @@ def steps(args, ns, tmp, storage, phone, quillon, pc):
 
     check(wait_for(lambda: near(pixel(*bar_end(0)), ACCENT) and near(pixel(*bar_end(1)), ACCENT), 10)
           and outcome(0, GOOD) and outcome(1, GOOD), "both rows end full and sent")
+    # A screen reader reads each row whole: its file's name, size, progress and outcome.
+    walk = subprocess.run(pc + ["wine", os.path.join(args.tests_bin, "acc_client.exe"), "walk", "Quillon"], env=env,
+                          stdin=subprocess.DEVNULL, capture_output=True, timeout=60).stdout.decode("utf-8", "replace")
+    rows = [f[1] for f in (line.split("|") for line in walk.splitlines()) if len(f) > 6 and f[2] == "34"]
+    check(any(re.fullmatch(r"photo one\.jpg, [0-9.]+ MB, 100%, sent", r) for r in rows) and
+          any(re.fullmatch("\u7b14\u8bb0\\.txt, [0-9.]+ KB, 100%, sent", r) for r in rows),
+          f"a screen reader reads both rows as sent: {rows}")
     time.sleep(6)
     # A link balloon again (the same text, so the same size) would tell of a link that dropped
     # meanwhile, not of the batch.
@@ -168,6 +176,7 @@ def main():
     p = argparse.ArgumentParser()
     p.add_argument("--build", required=True)
     p.add_argument("--dist", required=True)
+    p.add_argument("--tests-bin", required=True)  # acc_client.exe
     args = p.parse_args()
     if os.geteuid() != 0:
         print("needs root for network namespaces")
