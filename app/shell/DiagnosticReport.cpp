@@ -9,6 +9,8 @@
 #include <stdio.h>
 #include <vector>
 
+#include "StartupMarks.h"
+
 namespace {
 
 void WriteHeap(FILE* out, HANDLE heap) {
@@ -146,6 +148,7 @@ bool WriteDiagnosticReport(lua_State* L, const BridgeFacts& facts) {
     fprintf(out, "lua %d\n", lua_gc(L, LUA_GCCOUNT, 0) * 1024 + lua_gc(L, LUA_GCCOUNTB, 0));
     WriteSkinState(out, L);
   }
+  startup::WriteMarks(out);
   fclose(out);
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include "ExtensionTable.h"
 #include "LinkTable.h"
+#include "StartupMarks.h"
 #include "share.h"
 
 CGuiAdbLogic* CGuiAdbLogic::Instance() {
@@ -79,6 +80,7 @@ ScriptValue CGuiAdbLogic::CallOperation(const std::string& name, const ScriptVal
 }
 
 int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
+  startup::Mark("bridge-init");
   // The hidden message-only window receives events posted from worker threads.
   Create(HWND_MESSAGE);
   if (!m_instanceWindow.IsWindow())
@@ -87,11 +89,16 @@ int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
                            this);
   BuildExtensionTable(m_extensions);
   m_server.Start(this, -1);
+  startup::Mark("completion-server");
   m_kelp.Init(this);
+  startup::Mark("device-library");
   m_finder.Start(this);
+  startup::Mark("lan-finder");
   ::CoInitialize(nullptr);
   AddTrayIcon();
+  startup::Mark("tray-icon");
   StartAddressWatch();
+  startup::Mark("services-started");
   return 0;
 }
 
