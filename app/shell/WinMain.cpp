@@ -44,8 +44,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   startup::Mark("update-library");
 
   InitZOV();
-  if (CGuiAdbLogic* bridge = CGuiAdbLogic::Instance())
+  if (CGuiAdbLogic* bridge = CGuiAdbLogic::Instance()) {
     bridge->SetStartInTray(ParseStartOptions(::GetCommandLineW()).inTray);
+    bridge->SetServicesAfterPaint(true);
+  }
   if (lua_State* L = GetLuaState()) {
     PushGuiAdbLogic(L, CGuiAdbLogic::Instance());
     lua_setfield(L, LUA_GLOBALSINDEX, kBridgeGlobal);
