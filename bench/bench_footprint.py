@@ -30,9 +30,9 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "link"))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "skin"))
-from netns import PHONE_ADDR, Namespaces  # noqa: E402
+from netns import Namespaces  # noqa: E402
 from bench_startup import band_painted, start_streaming_phone, xdo  # noqa: E402
-from desktop import PEERS, XDND, Phone  # noqa: E402
+from desktop import XDND, Phone, usb_sandbox  # noqa: E402
 
 MiB = 1024 * 1024
 
@@ -232,14 +232,9 @@ def transfer_phase(run, probe_exe, pid, report, args):
     the window (XDND) and pushed through the program's own transfer path; then unplugged."""
     ns, tmp = run.ns, tempfile.mkdtemp(prefix="quillon-footprint-")
     pc = ["ip", "netns", "exec", ns.pc]
-    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     storage = os.path.join(tmp, "phone")
     os.makedirs(storage)
-    helpers = [
-        subprocess.Popen(pc + ["env", f"HOME={tmp}", "adb", "-L", "tcp:5037", "nodaemon", "server"], **quiet),
-        subprocess.Popen(pc + [sys.executable, os.path.join(PEERS, "adb_device_double.py"), "--port", "5601",
-                               "--control", "5602", "--storage", storage, "--relay", f"15568={PHONE_ADDR}:15568",
-                               "--relay", f"14127={PHONE_ADDR}:14127", "--lifetime", "900"], **quiet)]
+    helpers = usb_sandbox(pc, tmp, storage, 900)
     phone = Phone(ns, "--usb", "--announce-count", "0", "--start-delay", "0", "--duration", "900")
     phases = []
     try:
