@@ -4,27 +4,35 @@ our own (bench_bare_window, built the same way), started in turn in the same pre
 and warm wineserver (a private namespace pair), medians over the runs. For each: the time from
 the process start to its window shown and painted, then after some seconds idle its memory
 (the Wine process's resident, proportional and private dirty sets, and Windows' private
-committed bytes), threads, GDI and user objects. Then where Quillon's go: its threads by start
-function, its committed private memory by owner (thread stacks, process heaps, the rest by
-region) and the largest private dirty mappings Linux sees. Last, the same figures after
-streaming the test tone to the phone double and after the phone unlinks.
+committed bytes), threads, GDI objects (user objects where the platform counts them). Then
+Quillon's own start-up steps (the marks of its diagnostic report), and where its memory goes:
+its threads by start function, its committed private memory by owner (thread stacks, process
+heaps, the rest by region) and the largest private dirty mappings Linux sees. Last, in the
+last run's process, the phases beside its idle figures: streaming the test tone to the phone
+double on Wi-Fi, that phone stopping and leaving; a phone on USB (Debian's adb server and the
+device double) given a file of --transfer MB dropped on the window, then unplugged.
 
 The program runs from --dist (the release's stripped files: Wine reads a DLL's debug sections
 into memory with the rest of the file, 17 MiB of private memory for the build folder's
 binaries); thread start addresses are named from --symbols (the build folder).
 
-    bench_footprint.py --dist DIR --symbols DIR --build DIR --arch win32|x64 [--runs N] [--idle S] [--stream S]"""
+    bench_footprint.py --dist DIR --symbols DIR --build DIR --arch win32|x64 [--runs N] [--idle S]
+                       [--stream S] [--transfer MB]"""
 import argparse
 import os
 import re
+import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "link"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "skin"))
 from netns import Namespaces  # noqa: E402
 from bench_startup import band_painted, start_streaming_phone, xdo  # noqa: E402
+from desktop import XDND, Phone, usb_sandbox  # noqa: E402
 
 MiB = 1024 * 1024
 
@@ -62,7 +70,8 @@ class Run:
         if report and os.path.exists(report):
             os.remove(report)
         out = self.wine(probe_exe, window_class, *(["report"] if report else []), timeout=60).stdout
-        facts = {"threads": [], "regions": [], "heaps": [], "heapregions": set(), "lua": 0}
+        facts = {"threads": [], "regions": [], "heaps": [], "heapregions": set(), "lua": 0, "skin": {},
+                 "marks": []}
         for line in out.splitlines():
             key, _, rest = line.partition(" ")
             if key == "thread":
@@ -85,6 +94,10 @@ class Run:
                     facts["lua"] = int(f[1])
                 elif f[0] in ("handles", "gdi"):
                     facts["own_" + f[0]] = int(f[1])
+                elif f[0] == "skin" and len(f) > 1:  # skin link.state linked
+                    facts["skin"][f[1]] = f[2] if len(f) > 2 else ""
+                elif f[0] == "mark" and len(f) == 3:  # mark <name> <ms since the process started>
+                    facts["marks"].append((f[1], float(f[2])))
         # Regions the program's heaps walk as their own.
         facts["regions"] = [(b, s, e, "heap" if b in facts["heapregions"] else o) for b, s, e, o in facts["regions"]]
         return facts
@@ -111,7 +124,8 @@ def measure(run, probe_exe, window_class, pid, report=None):
     committed = sum(size for _, size, _, _ in facts["regions"])
     return {"rss": totals["Rss"], "pss": totals["Pss"], "dirty": totals["Private_Dirty"], "private": committed,
             "gdi": facts.get("own_gdi", int(facts.get("gdi_objects", 0))), "user": int(facts.get("user_objects", 0)),
-            "handles": facts.get("own_handles", int(facts.get("handles", 0))), "threads": linux_threads(pid), "facts": facts, "maps": maps}
+            "handles": facts.get("own_handles", int(facts.get("handles", 0))), "threads": linux_threads(pid), "facts": facts, "maps": maps,
+            "heap": sum(h["busy"] for h in facts["heaps"])}
 
 
 def symbolize(dist, arch, start):
@@ -184,6 +198,88 @@ def breakdown(m, dist, arch, label):
         print(f"    {d / MiB:6.2f} MiB  {span}  ({'in a Windows region' if kind == 'unknown' else 'outside'})")
 
 
+def wait_link(run, probe_exe, report, states, seconds=60):
+    """Polls the skin's link state (through the report) until it is one of states."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if run.probe(probe_exe, "QuillonInstance", report)["skin"].get("link.state") in states:
+            return True
+        time.sleep(1)
+    return False
+
+
+def stream_phase(run, probe_exe, pid, report, args):
+    """The phone double on Wi-Fi plays for --stream seconds, then stops and leaves."""
+    phone = start_streaming_phone(run.ns, args.stream)
+    time.sleep(args.stream)
+    streaming = measure(run, probe_exe, "QuillonInstance", pid, report)
+    for command in ("state 2", "leave"):
+        phone.stdin.write(command + "\n")
+        phone.stdin.flush()
+        time.sleep(1)
+    left = wait_link(run, probe_exe, report, ("searching", "nophone"))
+    time.sleep(args.idle)
+    after = measure(run, probe_exe, "QuillonInstance", pid, report)
+    phone.kill()
+    phone.wait(10)
+    return [(f"after {args.stream:.0f} s streaming", streaming),
+            ("after the phone left" if left else "phone still linked (!)", after)]
+
+
+def transfer_phase(run, probe_exe, pid, report, args):
+    """A phone plugged in by USB (Debian's adb server and the device double in the PC's
+    namespace, the phone double behind the double's relay), a file of --transfer MB dropped on
+    the window (XDND) and pushed through the program's own transfer path; then unplugged."""
+    ns, tmp = run.ns, tempfile.mkdtemp(prefix="quillon-footprint-")
+    pc = ["ip", "netns", "exec", ns.pc]
+    storage = os.path.join(tmp, "phone")
+    os.makedirs(storage)
+    helpers = usb_sandbox(pc, tmp, storage, 900)
+    phone = Phone(ns, "--usb", "--announce-count", "0", "--start-delay", "0", "--duration", "900")
+    phases = []
+    try:
+        adb = pc + ["env", f"HOME={tmp}", "adb", "-P", "5037"]
+        time.sleep(2)
+        subprocess.run(adb + ["connect", "127.0.0.1:5601"], capture_output=True, timeout=30)
+        if not phone.wait("sent 0x0110", 60):
+            print("transfer phase: the USB phone did not link")
+            return phases
+        big = os.path.join(tmp, "transfer.bin")
+        with open(big, "wb") as f:
+            for _ in range(args.transfer):
+                f.write(os.urandom(1000 * 1000))
+        wid = xdo("search", "--onlyvisible", "--name", "^Quillon$")[0]
+        geo = dict(kv.split("=") for kv in subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid],
+                                                          capture_output=True, text=True).stdout.split())
+        t0 = time.monotonic()
+        subprocess.run(["/usr/bin/python3", XDND, str(int(geo["X"]) + 190), str(int(geo["Y"]) + 338), big],
+                       timeout=30)
+        landed = None
+        while time.monotonic() - t0 < 600 and landed is None:
+            for folder, _, names in os.walk(storage):
+                if "transfer.bin" in names and os.path.getsize(os.path.join(folder, "transfer.bin")) == args.transfer * 10**6:
+                    landed = time.monotonic() - t0
+            time.sleep(0.5)
+        if landed is None:
+            print("transfer phase: the file did not land on the phone")
+            return phases
+        print(f"\n{args.transfer} MB dropped and on the phone after {landed:.1f} s")
+        time.sleep(args.idle)  # the row ends, the media scan's shell returns
+        phases.append((f"after a {args.transfer} MB transfer", measure(run, probe_exe, "QuillonInstance", pid, report)))
+        phone.press("leave")
+        subprocess.run(adb + ["disconnect", "127.0.0.1:5601"], capture_output=True, timeout=30)
+        left = wait_link(run, probe_exe, report, ("searching", "nophone"))
+        time.sleep(args.idle)
+        phases.append(("after the USB phone unplugged" if left else "USB phone still linked (!)",
+                       measure(run, probe_exe, "QuillonInstance", pid, report)))
+    finally:
+        for p in helpers + [phone.proc]:
+            p.kill()
+            p.wait(10)
+        shutil.rmtree(tmp, ignore_errors=True)
+    return phases
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--dist", required=True)
@@ -193,6 +289,7 @@ def main():
     p.add_argument("--runs", type=int, default=5)
     p.add_argument("--idle", type=float, default=8)
     p.add_argument("--stream", type=float, default=60)
+    p.add_argument("--transfer", type=int, default=48, help="MB dropped on the USB phone; 0: no transfer phase")
     args = p.parse_args()
     if os.geteuid() != 0:
         print("needs root for network namespaces")
@@ -233,27 +330,38 @@ def main():
                           ("private", "private committed")):
             row(name, col("bare", key), col("quillon", key), "MiB", MiB)
         for key, name in (("threads", "threads"), ("handles", "handles"), ("gdi", "GDI objects"),
-                          ("user", "user objects (0: Wine)")):
-            row(name, col("bare", key), col("quillon", key), "")
+                          ("user", "user objects")):
+            if key != "user" or any(col("bare", key) + col("quillon", key)):  # Wine counts none
+                row(name, col("bare", key), col("quillon", key), "")
+
+        marks = {}
+        for m in figures["quillon"]:
+            for name, ms in m["facts"]["marks"]:
+                marks.setdefault(name, []).append(ms)
+        if marks:
+            print("\nQuillon's start-up steps, ms from the process's creation as Windows keeps it (medians; Wine's"
+                  " loader runs before that)")
+            previous = 0.0
+            for name, times in sorted(marks.items(), key=lambda kv: statistics.median(kv[1])):
+                at = statistics.median(times)
+                print(f"  {name:<22} {at:7.1f}  {at - previous:+7.1f}")
+                previous = at
 
         proc, idle = last
         breakdown(idle, args.symbols, args.arch, "at idle")
+        phases = [("idle", idle)]
         if args.stream > 0:
-            phone = start_streaming_phone(ns, args.stream)
-            time.sleep(args.stream)
-            streaming = measure(run, probe_exe, "QuillonInstance", proc.pid, report)
-            phone.kill()
-            phone.wait(10)
-            time.sleep(max(30.0, args.idle))  # the link ends by its keep-alive
-            after = measure(run, probe_exe, "QuillonInstance", proc.pid, report)
-            print(f"\nQuillon after {args.stream:.0f} s streaming, and 30 s after the phone left (idle: the median above)")
-            print(f"  {'':<26} {'idle':>9} {'stream':>9} {'after':>9}")
-            for key, name, scale in (("dirty", "private dirty MiB", MiB), ("private", "private committed MiB", MiB),
-                                     ("threads", "threads", 1), ("gdi", "GDI objects", 1), ("user", "user objects", 1)):
-                print(f"  {name:<26} {statistics.median(col('quillon', key)) / scale:9.1f} "
-                      f"{streaming[key] / scale:9.1f} {after[key] / scale:9.1f}")
-            breakdown(after, args.symbols, args.arch, "after the phone left")
-        print("\nafter a 48 MB transfer: not measured by this benchmark yet (transfers need the USB sandbox)")
+            phases += stream_phase(run, probe_exe, proc.pid, report, args)
+        if args.transfer > 0:
+            phases += transfer_phase(run, probe_exe, proc.pid, report, args)
+        if len(phases) > 1:
+            print(f"\nQuillon after each phase, beside its own idle figures (the last run's, {args.idle:.0f} s after start)")
+            print(f"  {'':<34} {'dirty MiB':>14} {'committed MiB':>15} {'heaps MiB':>14} {'threads':>8}")
+            for label, m in phases:
+                print(f"  {label:<34}" + "".join(
+                    f" {m[k] / MiB:6.1f} ({(m[k] - idle[k]) / MiB:+5.1f})" for k in ("dirty", "private", "heap"))
+                    + f" {m['threads']:4d} ({m['threads'] - idle['threads']:+d})")
+            breakdown(phases[-1][1], args.symbols, args.arch, f"{phases[-1][0]}")
         proc.kill()
         if os.path.exists(report):
             os.remove(report)

@@ -9,7 +9,6 @@
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <winternl.h>
 
 #include <stdio.h>
 #include <string.h>
@@ -19,12 +18,12 @@
 
 namespace {
 
-typedef NTSTATUS(NTAPI* QueryThreadFn)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+typedef LONG(NTAPI* QueryThreadFn)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 const ULONG kThreadBasicInformation = 0;
 const ULONG kThreadWin32StartAddress = 9;
 
 struct ThreadBasic {  // THREAD_BASIC_INFORMATION
-  NTSTATUS exitStatus;
+  LONG exitStatus;
   void* tebBase;
   void* uniqueProcess;
   void* uniqueThread;
@@ -104,7 +103,8 @@ int main(int argc, char** argv) {
   printf("handles %lu\n", GetProcessHandleCount(process, &count) ? count : 0);
   printf("working_set %llu\n", static_cast<unsigned long long>(counters.WorkingSetSize));
   printf("gdi_objects %lu\n", GetGuiResources(process, GR_GDIOBJECTS));
-  printf("user_objects %lu\n", GetGuiResources(process, GR_USEROBJECTS));
+  // Wine counts no user objects (always 0): printed only when there are some.
+  if (DWORD user = GetGuiResources(process, GR_USEROBJECTS)) printf("user_objects %lu\n", user);
 
   std::vector<Module> modules = Modules(process);
   struct Stack {

@@ -6,7 +6,7 @@
 #   tools/bench.sh attach [rounds]          inside the adb sandbox (root)
 #   tools/bench.sh startup [--idle S] [--stream S]   Quillon.exe started, idle, then streaming (root)
 #   tools/bench.sh latency [clicks] [udp|tcp]         sound played on the PC to the phone's block (root)
-#   tools/bench.sh footprint [--runs N] [--idle S] [--stream S]   start-up and memory beside a bare window (root)
+#   tools/bench.sh footprint [--runs N] [--idle S] [--stream S] [--transfer MB]   start-up and memory beside a bare window (root)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:-}

@@ -1,3 +1,4 @@
+// Aborted reads reported after their pause: see DelayedAborts.h.
 #include "DelayedAborts.h"
 
 namespace {
@@ -46,13 +47,23 @@ DWORD WINAPI CDelayedAborts::ReporterProc(void* arg) {
 }
 
 void CDelayedAborts::Report() {
+  bool idle = false;  // the last wait began with nothing due
   for (;;) {
-    DWORD wait = INFINITE;
+    DWORD wait = m_pauseMs;
     Due next{};
     {
       win::ScopedLock hold(m_lock);
       if (m_stopped) return;
-      if (!m_due.empty()) {
+      if (m_due.empty()) {
+        // A pause with nothing due: the burst is over. Ends under the lock, so that a schedule
+        // either comes before (and is reported) or starts a new thread.
+        if (idle) {
+          m_running = false;
+          return;
+        }
+        idle = true;
+      } else {
+        idle = false;
         ULONGLONG now = GetTickCount64();
         if (m_due.front().at <= now) {
           next = m_due.front();

@@ -21,11 +21,14 @@ class CDelayedAborts {
   CDelayedAborts& operator=(const CDelayedAborts&) = delete;
 
   // Reports OnAborted(s) to the callback once the pause has passed, in the order scheduled.
-  // The reporting thread starts with the first report; false when it cannot.
+  // The reporting thread starts with a report and ends once a pause has gone by with nothing
+  // due (a phone that left keeps no thread); false when it cannot start.
   bool Schedule(IIOCPCallback* callback, SOCKET s);
   // Drops the reports still due and waits (bounded) for a report in progress: no callback
   // runs once Stop has returned. Later schedules are refused.
   void Stop();
+  // Reporting threads running (tests).
+  LONG Threads() const { return m_thread.Count(); }
 
  private:
   struct Due {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ProcessCounts.h"
+#include "StartupMarks.h"
 
 namespace {
 
@@ -107,6 +108,7 @@ bool WriteDiagnosticReport(lua_State* L, const BridgeFacts& facts) {
     fprintf(out, "lua %d\n", lua_gc(L, LUA_GCCOUNT, 0) * 1024 + lua_gc(L, LUA_GCCOUNTB, 0));
     WriteSkinState(out, L);
   }
+  startup::WriteMarks(out);
   fclose(out);
   return true;
 }

@@ -21,5 +21,6 @@ struct BridgeFacts {
 //   tray <0|1> / usb <0|1>
 //   skin <name> <value>               the default skin's Link and Sound state, when present
 //   row <done 0|1> <ok 0|1> <outcome>\t<file name>   its transfer rows, oldest first
+//   mark <name> <ms>                  start-up steps, from the process's creation (StartupMarks.h)
 // False when nothing was written.
 bool WriteDiagnosticReport(lua_State* L, const BridgeFacts& facts);

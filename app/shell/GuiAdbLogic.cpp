@@ -6,7 +6,17 @@
 
 #include "ExtensionTable.h"
 #include "LinkTable.h"
+#include "StartupMarks.h"
 #include "share.h"
+
+namespace {
+// WM_TIMER comes after every WM_PAINT due (a timer is the lowest of the queue's messages): the
+// first timer tells the window has painted. Wine shows painted pixels when the thread next
+// waits, so the services follow a short timer later.
+const UINT_PTR kPaintedTimer = 1;
+const UINT_PTR kServicesTimer = 2;
+const UINT kServicesDelayMs = 50;
+}  // namespace
 
 CGuiAdbLogic* CGuiAdbLogic::Instance() {
   // Function-local static: created once, on the first (UI) thread, before any worker exists.
@@ -54,6 +64,9 @@ BOOL CGuiAdbLogic::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lP
     case WM_TRAY_COMMAND:
       OnTrayCommand(wParam);
       break;
+    case WM_TIMER:
+      OnTimer(wParam);
+      break;
     default:
       return FALSE;
   }
@@ -79,6 +92,7 @@ ScriptValue CGuiAdbLogic::CallOperation(const std::string& name, const ScriptVal
 }
 
 int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
+  startup::Mark("bridge-init");
   // The hidden message-only window receives events posted from worker threads.
   Create(HWND_MESSAGE);
   if (!m_instanceWindow.IsWindow())
@@ -86,17 +100,47 @@ int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
                             &CGuiAdbLogic::OnReportRequest},
                            this);
   BuildExtensionTable(m_extensions);
-  m_server.Start(this, -1);
-  m_kelp.Init(this);
-  m_finder.Start(this);
   ::CoInitialize(nullptr);
-  AddTrayIcon();
-  StartAddressWatch();
+  if (m_services == Services::kOff) m_services = Services::kPending;
+  if (m_servicesAfterPaint && IsWindow() && ::SetTimer(m_hWnd, kPaintedTimer, 0, nullptr)) return 0;
+  StartServices();
   return 0;
+}
+
+void CGuiAdbLogic::StartServices() {
+  if (m_services != Services::kPending) return;
+  m_services = Services::kStarted;
+  if (IsWindow()) {
+    ::KillTimer(m_hWnd, kPaintedTimer);
+    ::KillTimer(m_hWnd, kServicesTimer);
+  }
+  AddTrayIcon();  // under Wine a call to the tray's process: the longest step of all
+  startup::Mark("tray-icon");
+  m_server.Start(this, -1);
+  startup::Mark("completion-server");
+  m_kelp.Init(this);
+  startup::Mark("device-library");
+  m_finder.Start(this);
+  startup::Mark("lan-finder");
+  StartAddressWatch();
+  startup::Mark("services-started");
+}
+
+void CGuiAdbLogic::OnTimer(WPARAM id) {
+  ::KillTimer(m_hWnd, id);
+  if (id == kPaintedTimer)
+    ::SetTimer(m_hWnd, kServicesTimer, kServicesDelayMs, nullptr);
+  else if (id == kServicesTimer)
+    StartServices();
 }
 
 int CGuiAdbLogic::OnUninit(ScriptValue, ScriptValue, ScriptValue&) {
   DeleteTrayIcon();
+  if (IsWindow()) {
+    ::KillTimer(m_hWnd, kPaintedTimer);
+    ::KillTimer(m_hWnd, kServicesTimer);
+  }
+  m_services = Services::kOff;  // a later "Init" starts them again
   m_quillon.Stop();
   m_addrWatchRunning = false;
   m_finder.Stop();

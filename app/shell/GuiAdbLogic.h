@@ -57,6 +57,12 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
 
   // Set by the entry point before the skin starts: the window begins hidden in the tray.
   void SetStartInTray(bool inTray) { m_startInTray = inTray; }
+  // Set by the entry point before the skin starts: "Init" leaves the tray icon and the services
+  // (completion server, device library, LAN discovery, address watch) to start once the window
+  // has painted; an operation that needs them before then starts them at once. Their events
+  // come by posted messages either way, so the scripts see no difference.
+  void SetServicesAfterPaint(bool later) { m_servicesAfterPaint = later; }
+  bool ServicesStarted() const { return m_services == Services::kStarted; }
 
   // The notification-area icon's record; cbSize 0 until the icon was first added.
   const NOTIFYICONDATAW& TrayRecord() const { return m_tray; }
@@ -117,6 +123,9 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   void OnTrayCommand(WPARAM command);
 
   void LinkUsbDevice(const char* deviceId);
+  // Between "Init" and "Uninit", once; UI thread.
+  void StartServices();
+  void OnTimer(WPARAM id);
 
   friend class CBridgeLinkHost;
   void StartAddressWatch();
@@ -133,6 +142,9 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   CKelpForwarder m_forwarder{&m_kelp};  // the phone links' way to ADB forwards
   std::atomic<bool> m_usbLinked{false};  // written on the library's threads
   bool m_startInTray = false;   // UI thread only
+  bool m_servicesAfterPaint = false;  // UI thread only
+  enum class Services { kOff, kPending, kStarted };  // before "Init" and after "Uninit": off
+  Services m_services = Services::kOff;              // UI thread only
   NOTIFYICONDATAW m_tray = {};  // UI thread only
   bool m_trayShown = false;     // added and not deleted since; UI thread only
   CInstanceWindow m_instanceWindow;  // UI thread; made by "Init"

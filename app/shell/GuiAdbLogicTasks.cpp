@@ -20,6 +20,7 @@
 int CGuiAdbLogic::OnHandleDropFiles(ScriptValue a, ScriptValue, ScriptValue&) {
   HDROP drop = reinterpret_cast<HDROP>(a.AsHandle());
   if (!drop) return 0;
+  StartServices();  // a drop before they started: the device library is needed now
   std::string deviceKey = m_deviceKey.Get();
   for (const std::wstring& path : ReadDropPaths(drop)) {
     // Folders are skipped, and so are paths whose attributes cannot be read

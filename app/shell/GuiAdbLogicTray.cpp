@@ -108,6 +108,7 @@ void CGuiAdbLogic::OnReportRequest(void* bridge) {
 }
 
 int CGuiAdbLogic::OnShellNotify(ScriptValue a, ScriptValue, ScriptValue&) {
+  StartServices();  // a balloon needs the icon
   int timeout = a["timeout"].AsInt();
   const char* title = a["title"].AsString();
   const char* info = a["info"].AsString();

@@ -9,6 +9,7 @@
 #include "GuiAdbLogic.h"
 #include "InstanceWindow.h"
 #include "StartOptions.h"
+#include "StartupMarks.h"
 #include "UpdateCallbackImpl.h"
 #include "share.h"
 #include "wistro.h"
@@ -23,7 +24,11 @@ const char kBridgeGlobal[] = "g_GuiAdbLogic";
 const wchar_t kSkinFile[] = L"skin.zip";
 }  // namespace
 
+// The engine marks its own start-up steps through this export (found by name in the host).
+extern "C" __declspec(dllexport) void QuillonStartupMark(const char* name) { startup::Mark(name); }
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  startup::Mark("main");  // the loader, the DLLs' and the runtime's start came before
   // The installer's and the window's firewall switches do their job and end, before the
   // single-instance check: the elevated copy runs beside the running Quillon.
   const StartOptions options = ParseStartOptions(::GetCommandLineW());
@@ -37,16 +42,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   CUpdateCallbackImpl updateCallback;
   Wistro_Init(kUpdateAppKey, &updateCallback);
+  startup::Mark("update-library");
 
   InitZOV();
-  if (CGuiAdbLogic* bridge = CGuiAdbLogic::Instance())
+  if (CGuiAdbLogic* bridge = CGuiAdbLogic::Instance()) {
     bridge->SetStartInTray(options.inTray);
+    bridge->SetServicesAfterPaint(true);
+  }
   if (lua_State* L = GetLuaState()) {
     PushGuiAdbLogic(L, CGuiAdbLogic::Instance());
     lua_setfield(L, LUA_GLOBALSINDEX, kBridgeGlobal);
   }
 
   ShareLib::CAutoWSA::Do();
+  startup::Mark("engine");
   std::wstring skinPath = ShareLib::GetCurXFilePath(kSkinFile);
   LoadSkin(skinPath.c_str());
 

@@ -5,6 +5,7 @@
 #include "DoBuffer.h"
 #include "EngineFunctions.h"
 #include "ScriptClasses.h"
+#include "StartupMark.h"
 #include "UIBuilder.h"
 #include "lua.hpp"
 
@@ -37,6 +38,7 @@ int CEngine::LoadSkin(const wchar_t* path) {
   m_skin.SetPackagePath(path);
   std::string script;
   m_skin.ReadSkinFile(L"main.lua", script);
+  StartupMark("skin-opened");
   if (script.empty() || !m_L) return 0;
   lua_tinker::dobuffer(m_L, script.data(), script.size());
   // Only the start script's buffer is alive here, and the calls are protected: no Lua error

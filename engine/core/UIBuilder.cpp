@@ -14,6 +14,7 @@
 #include "MenuWnd.h"
 #include "ResourceManager.h"
 #include "SkinDocument.h"
+#include "StartupMark.h"
 #include "TextConv.h"
 #include "UIRichEdit.h"
 #include "XmlAttr.h"
@@ -73,6 +74,7 @@ CHostWnd* CUIBuilder::Build(const char* path, bool reportMissing) {
   SkinDocument doc;
   if (!doc.Load(path, reportMissing ? SkinDocument::kReportMissing : SkinDocument::kQuietWhenMissing))
     return nullptr;
+  StartupMark("xml-parsed");
   const XmlNode* ui = doc.FirstElement();
   if (!ui || std::strcmp(ui->name(), "ui") != 0) return nullptr;
   CHostWnd* last = nullptr;
@@ -110,8 +112,11 @@ CHostWnd* CUIBuilder::BuildWindow(CHostWnd* wnd, const XmlNode* e, HWND owner) {
     }
     if (wnd->IsModal()) owner = ::GetActiveWindow();
   }
+  StartupMark("controls-built");
   wnd->Create(owner);
+  StartupMark("window-created");
   if (CUIControl* root = wnd->GetRootControl()) root->Init();
+  StartupMark("controls-ready");
   if (wnd->IsLayered() && wnd->GetHWND()) ::InvalidateRect(wnd->GetHWND(), nullptr, FALSE);
   return wnd;
 }

@@ -1,6 +1,7 @@
 // CHostWnd painting (double-buffered, layered windows with per-pixel alpha) and centring.
 #include "HostWnd.h"
 #include "Image.h"
+#include "StartupMark.h"
 
 namespace ZOV {
 
@@ -46,6 +47,7 @@ LRESULT CHostWnd::OnPaint(UINT, WPARAM, LPARAM, bool& handled) {
     buffer.ReleaseDC();
   }
   ::EndPaint(m_hwnd, &ps);
+  StartupMark("first-paint");
   return 0;
 }
 

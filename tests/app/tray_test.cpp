@@ -87,6 +87,53 @@ TEST_F(Tray, BalloonTextsAreCutToTheirFields) {
   EXPECT_STREQ(r.szInfoTitle, L"\u4f60\u597d");
 }
 
+bool g_painted = false;
+
+LRESULT CALLBACK PaintRecorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg != WM_PAINT) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  PAINTSTRUCT ps;
+  BeginPaint(hwnd, &ps);
+  EndPaint(hwnd, &ps);
+  g_painted = true;
+  return 0;
+}
+
+// As the program starts it: "Init" leaves the icon and the services until the window due a
+// paint has painted, and they then start with no other message; a balloon before then starts
+// them at once.
+TEST_F(Tray, ServicesStartAfterTheFirstPaint) {
+  bridge->CallOperation("Uninit", ScriptValue(), ScriptValue());
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = PaintRecorder;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"QuillonPaintsFirst";
+  RegisterClassW(&wc);
+  HWND window = CreateWindowW(wc.lpszClassName, L"first", WS_POPUP | WS_VISIBLE, 0, 0, 120, 80, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  g_painted = false;
+  bridge->SetServicesAfterPaint(true);
+  bridge->CallOperation("Init", ScriptValue(), ScriptValue());
+  EXPECT_FALSE(bridge->ServicesStarted());
+  bool paintedFirst = false;
+  for (DWORD end = GetTickCount() + 20000; !bridge->ServicesStarted() && GetTickCount() < end;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    MSG msg;
+    while (!bridge->ServicesStarted() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    paintedFirst = g_painted;
+  }
+  EXPECT_TRUE(bridge->ServicesStarted());
+  EXPECT_TRUE(paintedFirst);
+  EXPECT_EQ(bridge->TrayRecord().cbSize, kFullTrayRecord);
+
+  bridge->CallOperation("Uninit", ScriptValue(), ScriptValue());
+  bridge->CallOperation("Init", ScriptValue(), ScriptValue());
+  EXPECT_FALSE(bridge->ServicesStarted());
+  Run("g_GuiAdbLogic:Call('ShellNotify', {timeout = 3000, title = 'linked', info = 'phone'})");
+  EXPECT_TRUE(bridge->ServicesStarted());
+  DestroyWindow(window);
+}
+
 // Waits for the tray menu's window, then acts on it from another thread.
 HWND WaitForMenu() {
   for (int i = 0; i < 200; ++i) {

@@ -124,6 +124,17 @@ class Phone:
         return int([l for l in self.log if " blocks " in l][-1].split()[-1])
 
 
+def usb_sandbox(pc, home, storage, lifetime):
+    """Debian's adb server and the device double (its storage a folder of ours, its relays to
+    the phone double's ports) in the PC's namespace: the processes, to be killed by the caller."""
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return [
+        subprocess.Popen(pc + ["env", f"HOME={home}", "adb", "-L", "tcp:5037", "nodaemon", "server"], **quiet),
+        subprocess.Popen(pc + [sys.executable, os.path.join(PEERS, "adb_device_double.py"), "--port", "5601",
+                               "--control", "5602", "--storage", storage, "--relay", f"15568={PHONE_ADDR}:15568",
+                               "--relay", f"14127={PHONE_ADDR}:14127", "--lifetime", str(lifetime)], **quiet)]
+
+
 def device_control(pc, command, port=5602):
     """One command to the device double's control port, which lives in the PC's namespace."""
     code = ("import socket,sys; s=socket.create_connection(('127.0.0.1',%d),timeout=5); "

@@ -22,9 +22,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "link"))
-from netns import PHONE_ADDR, Checks, Namespaces  # noqa: E402
-from desktop import (ACCENT, BAD, GOOD, PANEL, PEERS, XDND, Balloons, Phone, area_has, device_control,  # noqa: E402
-                     near, pixel, wait_for, xdo)
+from netns import Checks, Namespaces  # noqa: E402
+from desktop import (ACCENT, BAD, GOOD, PANEL, XDND, Balloons, Phone, area_has, device_control,  # noqa: E402
+                     near, pixel, usb_sandbox, wait_for, xdo)
 
 check = Checks()
 
@@ -36,11 +36,7 @@ def run(args, ns, tmp):
     os.makedirs(storage)
     pc = ["ip", "netns", "exec", ns.pc]
     quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    helpers = [
-        subprocess.Popen(pc + ["env", f"HOME={tmp}", "adb", "-L", "tcp:5037", "nodaemon", "server"], **quiet),
-        subprocess.Popen(pc + [sys.executable, os.path.join(PEERS, "adb_device_double.py"), "--port", "5601",
-                               "--control", "5602", "--storage", storage, "--relay", f"15568={PHONE_ADDR}:15568",
-                               "--relay", f"14127={PHONE_ADDR}:14127", "--lifetime", "300"], **quiet)]
+    helpers = usb_sandbox(pc, tmp, storage, 300)
     phone = Phone(ns, "--usb", "--announce-count", "0", "--start-delay", "0", "--duration", "240")
     quillon = subprocess.Popen(pc + ["wine", os.path.join(args.dist, "Quillon.exe")], env=env, **quiet)
     try:
