@@ -34,6 +34,8 @@ CGuiAdbLogic::CGuiAdbLogic() {
 }
 
 CGuiAdbLogic::~CGuiAdbLogic() {
+  // The process's table outlives the bridge and its server.
+  CLinkTable::Instance().SetCloser(nullptr);
   if (m_taskQueue) {
     m_taskQueue->Destroy();
     delete m_taskQueue;
@@ -87,6 +89,7 @@ int CGuiAdbLogic::OnInit(ScriptValue, ScriptValue, ScriptValue&) {
                            this);
   BuildExtensionTable(m_extensions);
   m_server.Start(this, -1);
+  CLinkTable::Instance().SetCloser(&m_server);
   m_kelp.Init(this);
   m_finder.Start(this);
   ::CoInitialize(nullptr);
@@ -103,6 +106,7 @@ int CGuiAdbLogic::OnUninit(ScriptValue, ScriptValue, ScriptValue&) {
   m_kelp.close();
   m_server.Stop();
   CLinkTable::Instance().Clear();
+  CLinkTable::Instance().SetCloser(nullptr);
   return 0;
 }
 

@@ -1,5 +1,6 @@
 // The completion server on loopback sockets: whole reads, peer close, abort, local close under
-// a pending read, stop, and handle counts over many connect/close cycles.
+// a pending read, close through the server, stop, and handle counts over many connect/close
+// cycles.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -176,6 +177,27 @@ TEST(IOCPServer, LocalCloseUnderAReadKeepsTheWorkers) {
   EXPECT_TRUE(WaitFor([&] { return rec.bytes == 4; }));
   closesocket(c2);
   EXPECT_TRUE(WaitFor([&] { return rec.closed == 1; }));
+}
+
+TEST(IOCPServer, SocketClosedThroughTheServerEndsItsReadUnreported) {
+  // Its read ends although the peer stays; the handle is closed then, and no report about it
+  // comes, not even after the abort pause (by then its value may name another socket).
+  Recorder rec;
+  CIOCPServer server;
+  ASSERT_TRUE(server.Start(&rec, 1));
+  SOCKET c, s;
+  ASSERT_TRUE(MakePair(&c, &s));
+  server.AddSocket(s);
+  server.CloseSocket(s);
+  EXPECT_TRUE(WaitFor([&] { return server.PendingReads() == 0 && IsClosedHandle(s); }));
+  WaitFor([&] { return rec.aborted > 0; }, CIOCPServer::kAbortPauseMs + 1000);
+  EXPECT_EQ(rec.aborted + rec.closed, 0);
+  SOCKET unread, peer;  // a socket the server does not read is closed at once
+  ASSERT_TRUE(MakePair(&peer, &unread));
+  server.CloseSocket(unread);
+  EXPECT_TRUE(IsClosedHandle(unread));
+  closesocket(peer);
+  closesocket(c);
 }
 
 TEST(IOCPServer, StopEndsEveryWorkerAndCannotRestart) {
