@@ -65,8 +65,9 @@ bool CLinkReactions::DropAndReconnect(SOCKET s, bool* reconnected) {
   if (snap.socketIsUsb) {
     SOCKET fresh = m_host.ReconnectUsb();
     if (fresh != INVALID_SOCKET) {
-      m_host.AddToServer(fresh);
+      // Filed before it is read, so that every report about it finds its link.
       m_table.Attach(fresh, m_host.Forwarder(), true);
+      m_host.AddToServer(fresh);
       if (reconnected) *reconnected = true;
     }
   }
