@@ -7,6 +7,11 @@
 // ends as a close, so the link's end is reported and the handle closed once. A read that cannot
 // even be posted goes the same way through the port. Workers end only when the server stops.
 // No reassembly: one completed read is one callback.
+//
+// Reports name a socket by its handle value, which the system hands to the next socket as soon
+// as the handle is closed. A socket that is read is therefore closed through CloseSocket: its
+// read is cancelled, nothing more is reported about it, and the handle is closed with its last
+// use (the read's completion, a report in progress, an abort waiting out the pause).
 #include "IOCPServer.h"
 
 #include <new>
@@ -39,7 +44,7 @@ const DWORD kStopWaitMs = 5000;
 
 }  // namespace
 
-CIOCPServer::CIOCPServer() : m_aborts(kAbortPauseMs) {}
+CIOCPServer::CIOCPServer() : m_aborts(kAbortPauseMs) { m_relay.server = this; }
 
 CIOCPServer::~CIOCPServer() {
   Stop();
@@ -86,7 +91,9 @@ int CIOCPServer::AddSocket(SOCKET s) {
     win::ScopedLock hold(m_lock);
     try {
       m_records.insert(record);
+      ++m_uses[s].holds;  // the read's
     } catch (...) {
+      m_records.erase(record);
       delete record;
       return WSAENOBUFS;
     }
@@ -108,6 +115,59 @@ void CIOCPServer::Stop() {
   // One empty packet per worker: every worker wakes, sees the flag and ends.
   for (int i = 0; i < m_workers; ++i) PostQueuedCompletionStatus(m_port.get(), 0, 0, nullptr);
   m_threads.WaitIdle(kStopWaitMs);
+  // No report comes any more: sockets waiting for their last use are closed now.
+  std::map<SOCKET, Use> uses;
+  {
+    win::ScopedLock hold(m_lock);
+    uses.swap(m_uses);
+  }
+  for (const auto& entry : uses)
+    if (entry.second.closing) closesocket(entry.first);
+}
+
+void CIOCPServer::CloseSocket(SOCKET s) {
+  if (s == INVALID_SOCKET) return;
+  bool used = false;
+  {
+    win::ScopedLock hold(m_lock);
+    auto it = m_stopped ? m_uses.end() : m_uses.find(s);
+    if (it != m_uses.end()) used = it->second.closing = true;
+  }
+  if (!used) {
+    closesocket(s);
+    return;
+  }
+  // The read ends now rather than when the peer closes; its completion releases the handle.
+  CancelIoEx(reinterpret_cast<HANDLE>(s), nullptr);
+}
+
+void CIOCPServer::Hold(SOCKET s) {
+  win::ScopedLock hold(m_lock);
+  ++m_uses[s].holds;
+}
+
+void CIOCPServer::Release(SOCKET s) {
+  {
+    win::ScopedLock hold(m_lock);
+    auto it = m_uses.find(s);
+    if (it == m_uses.end() || --it->second.holds > 0) return;
+    bool closing = it->second.closing;
+    m_uses.erase(it);
+    if (!closing) return;
+  }
+  closesocket(s);
+}
+
+bool CIOCPServer::Closing(SOCKET s) {
+  win::ScopedLock hold(m_lock);
+  auto it = m_uses.find(s);
+  return it != m_uses.end() && it->second.closing;
+}
+
+void CIOCPServer::ReportAbort(SOCKET s) {
+  if (!Closing(s))
+    if (IIOCPCallback* cb = Callback()) cb->OnAborted(s);
+  Release(s);
 }
 
 size_t CIOCPServer::PendingReads() {
@@ -141,7 +201,10 @@ bool CIOCPServer::PostRead(ReceiveRecord* record, int* error) {
   // No completion comes for a read refused at once: queue one carrying the error, so that a
   // worker ends the socket's I/O as for any failed read (never on the caller's thread).
   record->failure = (DWORD)e;
-  if (!PostQueuedCompletionStatus(m_port.get(), 0, (ULONG_PTR)s, &record->overlapped)) FreeRecord(record);
+  if (!PostQueuedCompletionStatus(m_port.get(), 0, (ULONG_PTR)s, &record->overlapped)) {
+    FreeRecord(record);
+    Release(s);
+  }
   return false;
 }
 
@@ -156,12 +219,18 @@ void CIOCPServer::FreeRecord(ReceiveRecord* record) {
 void CIOCPServer::EndClosed(SOCKET s) {
   IIOCPCallback* cb = Callback();
   bool closedByReaction = cb ? cb->OnClosed(s) : false;
-  if (!closedByReaction) closesocket(s);
+  if (!closedByReaction) CloseSocket(s);
 }
 
 void CIOCPServer::EndFailed(SOCKET s, DWORD error) {
   if (IsAbortError(error)) {
-    if (IIOCPCallback* cb = Callback()) m_aborts.Schedule(cb, s);
+    if (!Callback()) return;
+    try {
+      Hold(s);  // the abort's, until it is reported
+    } catch (...) {
+      return;
+    }
+    if (!m_aborts.Schedule(&m_relay, s)) Release(s);
   } else {
     EndClosed(s);
   }
@@ -190,16 +259,26 @@ void CIOCPServer::Work() {
     if (ok && record->failure) error = record->failure;  // a read refused when posted
     if (!ok || record->failure) {
       FreeRecord(record);
-      EndFailed(s, error);
+      if (!Closing(s)) EndFailed(s, error);
+      Release(s);
       continue;
     }
     if (bytes == 0) {
       (void)WSAGetLastError();  // diagnostic only
       FreeRecord(record);
-      EndClosed(s);
+      if (!Closing(s)) EndClosed(s);
+      Release(s);
       continue;
     }
-    if (IIOCPCallback* cb = Callback()) cb->OnReceived(s, record->buffer, (int)bytes);
+    if (!Closing(s))
+      if (IIOCPCallback* cb = Callback()) cb->OnReceived(s, record->buffer, (int)bytes);
+    if (Closing(s)) {  // the reaction closed it
+      FreeRecord(record);
+      Release(s);
+      continue;
+    }
     PostRead(record, nullptr);
+    // A close asked for meanwhile had no read to cancel yet.
+    if (Closing(s)) CancelIoEx(reinterpret_cast<HANDLE>(s), nullptr);
   }
 }

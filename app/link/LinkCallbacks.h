@@ -1,5 +1,6 @@
-// The two callback interfaces of the network transport; the script bridge implements both.
-// Callbacks run on the transport's own threads, never on the UI thread.
+// The callback interfaces of the network transport (the script bridge implements the first two)
+// and the closer the link table closes control sockets through. Callbacks run on the
+// transport's own threads, never on the UI thread.
 #pragma once
 
 #include <winsock2.h>
@@ -27,3 +28,20 @@ class IIOCPCallback {
   // The server never closes an aborted socket.
   virtual void OnAborted(SOCKET s) = 0;
 };
+
+// Closes a control socket that may still be read. The completion server reports a socket by its
+// handle value, and a freed value is soon reused for the next connection: the server keeps the
+// handle open until the last report about it, so that no report can name a newer socket.
+class ISocketCloser {
+ public:
+  // Takes the handle; it is closed now or once its read and reports are done.
+  virtual void CloseSocket(SOCKET s) = 0;
+};
+
+// Closes s through closer, or at once without one; s becomes INVALID_SOCKET.
+inline void CloseThrough(ISocketCloser* closer, SOCKET& s) {
+  if (s == INVALID_SOCKET) return;
+  if (closer) closer->CloseSocket(s);
+  else closesocket(s);
+  s = INVALID_SOCKET;
+}

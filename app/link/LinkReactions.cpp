@@ -5,7 +5,8 @@
 //   0x0110 confirmed  the USB socket is confirmed; "Connected"
 //   0x0112 state      "StateSync" with the phone's value
 //   closed            "Disconnect" unless the link keeps a confirmed USB and a Wi-Fi socket,
-//                     or the socket was replaced by a newer one; then as aborted
+//                     the socket was replaced by a newer one, or no link holds it; then as
+//                     aborted
 //   aborted           the socket leaves the table (a replaced one is closed alone); a current
 //                     USB socket is forwarded and reconnected; "Disconnect" when that leaves
 //                     the phone with no link (a reset, or a connection that died under us)
@@ -23,10 +24,7 @@ void CLinkReactions::OnReceived(SOCKET s, const unsigned char* data, int length)
     case phonelink::ControlMessage::Leave:
       m_host.StopStreaming();
       // The table closes the socket; when no link held it, it is closed here, once.
-      if (!m_table.RemoveSocket(s)) {
-        SOCKET own = s;
-        ShareLib::CloseSocket(own);
-      }
+      if (!m_table.RemoveSocket(s)) m_table.CloseSocket(s);
       m_host.RaiseEvent("Disconnect", 0);
       m_host.StartAddressWatch();
       break;
@@ -44,8 +42,9 @@ void CLinkReactions::OnReceived(SOCKET s, const unsigned char* data, int length)
 
 bool CLinkReactions::OnClosed(SOCKET s) {
   LinkSnapshot snap = m_table.Snapshot(s);
-  // A replaced socket going away leaves the phone linked by its newer one.
-  if (!snap.socketIsRetired && !(snap.found && snap.usbValid && snap.usbConfirmed && snap.wifiValid))
+  // A replaced socket going away leaves the phone linked by its newer one; a socket no link
+  // holds tells nothing of the phone's link.
+  if (snap.found && !snap.socketIsRetired && !(snap.usbValid && snap.usbConfirmed && snap.wifiValid))
     m_host.RaiseEvent("Disconnect", 0);
   return DropAndReconnect(s, nullptr);
 }
@@ -66,8 +65,9 @@ bool CLinkReactions::DropAndReconnect(SOCKET s, bool* reconnected) {
   if (snap.socketIsUsb) {
     SOCKET fresh = m_host.ReconnectUsb();
     if (fresh != INVALID_SOCKET) {
-      m_host.AddToServer(fresh);
+      // Filed before it is read, so that every report about it finds its link.
       m_table.Attach(fresh, m_host.Forwarder(), true);
+      m_host.AddToServer(fresh);
       if (reconnected) *reconnected = true;
     }
   }

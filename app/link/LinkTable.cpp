@@ -3,6 +3,7 @@
 
 #include "ChannelRenter.h"
 #include "ControlFrame.h"
+#include "LinkCallbacks.h"
 #include "PhoneLink.h"
 #include "share.h"
 
@@ -20,6 +21,21 @@ std::string CLinkTable::CurrentIdentity() {
   return m_current;
 }
 
+void CLinkTable::SetCloser(ISocketCloser* closer) {
+  win::ScopedLock hold(m_lock);
+  m_closer = closer;
+  for (auto& entry : m_links) entry.second->SetCloser(closer);
+}
+
+void CLinkTable::CloseSocket(SOCKET s) {
+  ISocketCloser* closer;
+  {
+    win::ScopedLock hold(m_lock);
+    closer = m_closer;
+  }
+  CloseThrough(closer, s);
+}
+
 void CLinkTable::Attach(SOCKET s, IPortForwarder* forwarder, bool usb) {
   if (s == INVALID_SOCKET) return;
   ShareLib::TCPSend(s, phonelink::kHandshake, phonelink::kHandshakeSize);  // no reply is read
@@ -30,10 +46,11 @@ void CLinkTable::Attach(SOCKET s, IPortForwarder* forwarder, bool usb) {
   if (!link) {
     try {
       std::unique_ptr<CPhoneLink> made(new CPhoneLink(forwarder));
+      made->SetCloser(m_closer);
       link = made.get();
       m_links[identity] = std::move(made);
     } catch (...) {
-      ShareLib::CloseSocket(s);  // nobody else would
+      CloseThrough(m_closer, s);  // nobody else would; it may be read already
       return;
     }
   }

@@ -15,6 +15,7 @@ class CChannel;
 class CChannelRenter;
 class CPhoneLink;
 class IPortForwarder;
+class ISocketCloser;
 
 // What the reactions need to know of the phone link that holds a socket, taken under the lock.
 struct LinkSnapshot {
@@ -35,6 +36,11 @@ class CLinkTable {
   CLinkTable(const CLinkTable&) = delete;
   CLinkTable& operator=(const CLinkTable&) = delete;
 
+  // Control sockets are closed through closer from here on (the completion server that reads
+  // them), or directly with none.
+  void SetCloser(ISocketCloser* closer);
+  // Closes a socket no link holds, through the closer.
+  void CloseSocket(SOCKET s);
   // Writes the "pcid" handshake, then files the socket: as the USB or Wi-Fi socket of the
   // current phone link, which is made when there is none.
   void Attach(SOCKET s, IPortForwarder* forwarder, bool usb);
@@ -68,6 +74,7 @@ class CLinkTable {
 
   win::CriticalSection m_lock;  // guards m_links and every link's socket fields
   std::map<std::string, std::unique_ptr<CPhoneLink>> m_links;
+  ISocketCloser* m_closer = nullptr;  // not owned
   win::CriticalSection m_identityLock;  // guards m_current; taken before, never inside, m_lock
   std::string m_current;                // never changed: always the empty identity
 };

@@ -4,14 +4,15 @@
 #include "Channel.h"
 #include "ChannelRenter.h"
 #include "ControlFrame.h"
+#include "LinkCallbacks.h"
 #include "share.h"
 
 CPhoneLink::CPhoneLink(IPortForwarder* forwarder) : m_forwarder(forwarder) {}
 
 CPhoneLink::~CPhoneLink() {
   DropAllChannels();
-  ShareLib::CloseSocket(m_wifi);
-  ShareLib::CloseSocket(m_usb);
+  CloseThrough(m_closer, m_wifi);
+  CloseThrough(m_closer, m_usb);
   CloseRetired();
 }
 
@@ -30,13 +31,13 @@ void CPhoneLink::Retire(SOCKET replaced, SOCKET s) {
   try {
     m_retired.push_back(replaced);
   } catch (...) {
-    // Without room to keep it, closing now is the lesser harm: its read ends as aborted.
-    ShareLib::CloseSocket(replaced);
+    // Without room to keep it, closing now is the lesser harm.
+    CloseThrough(m_closer, replaced);
   }
 }
 
 void CPhoneLink::CloseRetired() {
-  for (SOCKET& r : m_retired) ShareLib::CloseSocket(r);
+  for (SOCKET& r : m_retired) CloseThrough(m_closer, r);
   m_retired.clear();
 }
 
@@ -79,17 +80,17 @@ void CPhoneLink::AttachWifi(SOCKET s) {
 bool CPhoneLink::RemoveSocket(SOCKET s) {
   for (auto it = m_retired.begin(); it != m_retired.end(); ++it) {
     if (*it != s) continue;
-    ShareLib::CloseSocket(*it);
+    CloseThrough(m_closer, *it);
     m_retired.erase(it);
     return true;
   }
   bool held = false;
   if (s != INVALID_SOCKET && s == m_usb) {
-    ShareLib::CloseSocket(m_usb);
+    CloseThrough(m_closer, m_usb);
     m_usbConfirmed = false;
     held = true;
   } else if (s != INVALID_SOCKET && s == m_wifi) {
-    ShareLib::CloseSocket(m_wifi);
+    CloseThrough(m_closer, m_wifi);
     held = true;
   }
   if (held) {
@@ -142,8 +143,8 @@ void CPhoneLink::DropAllChannels() {
 void CPhoneLink::End() {
   Send(phonelink::kMsgLeave, nullptr, 0);
   DropAllChannels();
-  ShareLib::CloseSocket(m_wifi);
-  ShareLib::CloseSocket(m_usb);
+  CloseThrough(m_closer, m_wifi);
+  CloseThrough(m_closer, m_usb);
   CloseRetired();
   m_usbConfirmed = false;
 }

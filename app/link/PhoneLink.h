@@ -16,6 +16,7 @@
 class CChannel;
 class CChannelRenter;
 class IPortForwarder;
+class ISocketCloser;
 
 class CPhoneLink {
  public:
@@ -46,6 +47,9 @@ class CPhoneLink {
   // Sends the leave message, drops the channels, closes both sockets.
   void End();
 
+  // Control sockets are closed through closer (the completion server that reads them); without
+  // one, directly.
+  void SetCloser(ISocketCloser* closer) { m_closer = closer; }
   void ConfirmUsb() { m_usbConfirmed = true; }
   bool IsUp() const;
   bool Holds(SOCKET s) const;
@@ -68,6 +72,7 @@ class CPhoneLink {
   // closes or resets them; owned, closed by RemoveSocket or when the link ends. Table lock.
   std::vector<SOCKET> m_retired;
   IPortForwarder* m_forwarder;     // not owned
+  ISocketCloser* m_closer = nullptr;  // not owned; table lock
   win::CriticalSection m_lock;     // guards m_channels
   std::map<uint16_t, ChannelEntry> m_channels;
 };

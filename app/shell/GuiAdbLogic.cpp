@@ -44,6 +44,8 @@ CGuiAdbLogic::CGuiAdbLogic() {
 }
 
 CGuiAdbLogic::~CGuiAdbLogic() {
+  // The process's table outlives the bridge and its server.
+  CLinkTable::Instance().SetCloser(nullptr);
   if (m_taskQueue) {
     m_taskQueue->Destroy();
     delete m_taskQueue;
@@ -117,6 +119,7 @@ void CGuiAdbLogic::StartServices() {
   AddTrayIcon();  // under Wine a call to the tray's process: the longest step of all
   startup::Mark("tray-icon");
   m_server.Start(this, -1);
+  CLinkTable::Instance().SetCloser(&m_server);
   startup::Mark("completion-server");
   m_kelp.Init(this);
   startup::Mark("device-library");
@@ -147,6 +150,7 @@ int CGuiAdbLogic::OnUninit(ScriptValue, ScriptValue, ScriptValue&) {
   m_kelp.close();
   m_server.Stop();
   CLinkTable::Instance().Clear();
+  CLinkTable::Instance().SetCloser(nullptr);
   return 0;
 }
 

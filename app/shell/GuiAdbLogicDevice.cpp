@@ -63,8 +63,9 @@ void CGuiAdbLogic::LinkUsbDevice(const char* deviceId) {
   if (linkable && m_kelp.forward(kControlPort, kControlPort) == 0) {
     SOCKET s = ShareLib::TCPSocket(false);
     if (s != INVALID_SOCKET && ShareLib::TCPConnect(s, htonl(INADDR_LOOPBACK), kControlPort)) {
+      // Filed (the handshake written) before it is read, so that every report finds its link.
+      CLinkTable::Instance().Attach(s, &m_forwarder, true);
       m_server.AddSocket(s);
-      CLinkTable::Instance().Attach(s, &m_forwarder, true);  // writes the handshake
     } else if (s != INVALID_SOCKET) {
       ShareLib::CloseSocket(s);
     }

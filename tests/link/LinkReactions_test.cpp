@@ -102,8 +102,10 @@ TEST_F(LinkReactionsTest, LeaveStopsStreamingClosesOnceAndRestartsTheWatch) {
   ASSERT_EQ(host.events.size(), 1u);
   EXPECT_EQ(host.events[0].first, "Disconnect");
   EXPECT_EQ(host.watchStarts, 1);
-  // The server then sees the closed socket: its reaction finds no link and closes nothing.
+  // The server then sees the closed socket: its reaction finds no link, closes nothing and
+  // tells the window nothing more.
   EXPECT_FALSE(reactions.OnClosed(s));
+  EXPECT_EQ(host.events.size(), 1u);
   closesocket(c);
 }
 

@@ -37,14 +37,28 @@ def main():
     build = os.path.abspath(args.build)
     dist = os.environ.get("QUILLON_DIST") or os.path.join(ROOT, "build", "dist-x64")
     report_file = os.path.join(build, f"hostile-report-{os.getpid()}.json")
+    skin_file = os.path.join(build, f"hostile-skin-{os.getpid()}.txt")
     check = Checks()
 
     with Namespaces("h") as ns:
         env = ns.wine_prefix(build)
         env["SHARE_CAPTURE_SOURCE"] = "tone:440:-6"
+        env["QUILLON_REPORT_FILE"] = "Z:" + skin_file.replace("/", "\\")
 
         def in_pc(*cmd):
             return ["ip", "netns", "exec", ns.pc, *cmd]
+
+        def skin_state():
+            """The skin's link and sound state, from the program's diagnostic report."""
+            subprocess.run(in_pc("wine", os.path.join(build, "tests-bin", "report_probe.exe")), env=env,
+                           stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+            try:
+                with open(skin_file, errors="replace") as f:
+                    lines = [l.strip()[5:] for l in f if l.startswith("skin ")]
+                os.unlink(skin_file)
+                return ", ".join(lines)
+            except OSError:
+                return "no report"
 
         def probe():
             out = subprocess.run(in_pc("wine", os.path.join(build, "tests-bin", "process_probe.exe"), "Quillon.exe"),
@@ -109,7 +123,9 @@ def main():
                   flush=True)
             check(report.get("handshake"), "the good phone linked after the bad input")
             audio = report["audio"]
-            check(audio.get("blocks", 0) >= 100, f"the good phone received audio: {audio.get('blocks', 0)} blocks")
+            if not check(audio.get("blocks", 0) >= 100, f"the good phone received audio: {audio.get('blocks', 0)} blocks"):
+                print(f"the program's view then: {skin_state()}; the phone's messages {report.get('messages')}, "
+                      f"links {report.get('links')}, unlinks {report.get('unlinks')}", flush=True)
             check(abs((audio.get("dominant_hz") or 0) - 440) < 15, f"decoded tone {audio.get('dominant_hz')} Hz")
             check(quillon.poll() is None, "Quillon still runs after the good phone")
             print(f"handles {start[0]} before, {after[0] if after else '?'} after the bad input; "
