@@ -21,24 +21,20 @@ bool CPhoneLink::Holds(SOCKET s) const {
 }
 
 bool CPhoneLink::IsRetired(SOCKET s) const {
-  for (SOCKET r : m_retired)
-    if (r == s) return true;
-  return false;
+  return s != INVALID_SOCKET && (s == m_retiredUsb || s == m_retiredWifi);
 }
 
-void CPhoneLink::Retire(SOCKET replaced, SOCKET s) {
+void CPhoneLink::Retire(SOCKET& retired, SOCKET replaced, SOCKET s) {
   if (replaced == INVALID_SOCKET || replaced == s || IsRetired(replaced)) return;
-  try {
-    m_retired.push_back(replaced);
-  } catch (...) {
-    // Without room to keep it, closing now is the lesser harm.
-    CloseThrough(m_closer, replaced);
-  }
+  // One replaced socket per path is kept: a phone that never closes its old connections (its
+  // Wi-Fi dropped and came back many times in a day) would otherwise leave one open per return.
+  CloseThrough(m_closer, retired);
+  retired = replaced;
 }
 
 void CPhoneLink::CloseRetired() {
-  for (SOCKET& r : m_retired) CloseThrough(m_closer, r);
-  m_retired.clear();
+  CloseThrough(m_closer, m_retiredUsb);
+  CloseThrough(m_closer, m_retiredWifi);
 }
 
 bool CPhoneLink::IsUp() const {
@@ -62,7 +58,7 @@ int CPhoneLink::Send(uint16_t type, const void* payload, size_t length) {
 void CPhoneLink::AttachUsb(SOCKET s) {
   // A socket this one replaces stays open and read until its peer closes or resets it: the
   // reactions then close it through RemoveSocket.
-  Retire(m_usb, s);
+  Retire(m_retiredUsb, m_usb, s);
   m_usb = s;
   m_usbConfirmed = false;
   win::ScopedLock hold(m_lock);
@@ -70,7 +66,7 @@ void CPhoneLink::AttachUsb(SOCKET s) {
 }
 
 void CPhoneLink::AttachWifi(SOCKET s) {
-  Retire(m_wifi, s);
+  Retire(m_retiredWifi, m_wifi, s);
   m_wifi = s;
   // A channel made without an address keeps none: reopening needs the address it was made with.
   win::ScopedLock hold(m_lock);
@@ -78,10 +74,9 @@ void CPhoneLink::AttachWifi(SOCKET s) {
 }
 
 bool CPhoneLink::RemoveSocket(SOCKET s) {
-  for (auto it = m_retired.begin(); it != m_retired.end(); ++it) {
-    if (*it != s) continue;
-    CloseThrough(m_closer, *it);
-    m_retired.erase(it);
+  for (SOCKET* retired : {&m_retiredUsb, &m_retiredWifi}) {
+    if (s == INVALID_SOCKET || *retired != s) continue;
+    CloseThrough(m_closer, *retired);
     return true;
   }
   bool held = false;

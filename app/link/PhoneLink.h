@@ -62,15 +62,18 @@ class CPhoneLink {
  private:
   typedef std::pair<std::unique_ptr<CChannel>, CChannelRenter*> ChannelEntry;
 
-  void Retire(SOCKET replaced, SOCKET s);
+  // Keeps replaced (when s replaces it) in retired, closing the socket that held that place.
+  void Retire(SOCKET& retired, SOCKET replaced, SOCKET s);
   void CloseRetired();
 
   SOCKET m_wifi = INVALID_SOCKET;  // owned; table lock
   SOCKET m_usb = INVALID_SOCKET;   // owned; table lock
   bool m_usbConfirmed = false;     // table lock
-  // Replaced control sockets, still open and read by the completion server until their peer
-  // closes or resets them; owned, closed by RemoveSocket or when the link ends. Table lock.
-  std::vector<SOCKET> m_retired;
+  // The last replaced control socket of each path, still open and read by the completion server
+  // until its peer closes or resets it, or another replaces it; owned, closed by RemoveSocket or
+  // when the link ends. Table lock.
+  SOCKET m_retiredUsb = INVALID_SOCKET;
+  SOCKET m_retiredWifi = INVALID_SOCKET;
   IPortForwarder* m_forwarder;     // not owned
   ISocketCloser* m_closer = nullptr;  // not owned; table lock
   win::CriticalSection m_lock;     // guards m_channels

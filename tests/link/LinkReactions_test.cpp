@@ -248,3 +248,23 @@ TEST_F(LinkReactionsTest, ReplacedSocketThatThePhoneClosesIsClosedHereWithoutDis
   closesocket(c1);
   closesocket(c2);
 }
+
+TEST_F(LinkReactionsTest, OnlyTheLastReplacedSocketStaysOpenWhenThePhoneKeepsItsOldOnes) {
+  // Guards a leak: a phone whose Wi-Fi came back kept its old connection open, so every return
+  // left one more replaced socket open here for good.
+  SOCKET c[3], s[3];
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(MakePair(&c[i], &s[i]));
+    reactions.OnFound(s[i], 0, 0);
+  }
+  char buf[8];
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(recv(c[i], buf, sizeof(buf), 0), kHandshakeSize);
+  EXPECT_EQ(recv(c[0], buf, sizeof(buf), 0), 0) << "the first replaced socket is closed by the second's replacement";
+  u_long pending = 1;
+  ioctlsocket(c[1], FIONBIO, &pending);
+  EXPECT_EQ(recv(c[1], buf, sizeof(buf), 0), SOCKET_ERROR) << "the last replaced socket is still open";
+  EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+  for (const auto& event : host.events) EXPECT_NE(event.first, "Disconnect");
+  EXPECT_EQ(table.CurrentLink()->WifiSocket(), s[2]);
+  for (SOCKET peer : c) closesocket(peer);
+}
