@@ -140,7 +140,10 @@ DWORD CLanFinder::Serve() {
   ResetEvent(m_socketEvent.get());
   bool more = ReadDatagrams();
   DWORD waitMs = AcceptWaiting();
-  return more ? 0 : waitMs;
+  if (more) return 0;
+  win::ScopedLock hold(m_lock);
+  bool open = m_datagramSocket != INVALID_SOCKET || m_listenSocket != INVALID_SOCKET;
+  return open && waitMs > kSocketRetryMs ? kSocketRetryMs : waitMs;
 }
 
 bool CLanFinder::ReadDatagrams() {

@@ -36,6 +36,10 @@ class CLanFinder : private IWaiter {
   // Datagrams read, or connections accepted, in one turn of the loop before the other socket
   // gets its turn.
   static const int kTakesPerTurn = 64;
+  // Longest wait of the loop between tries of the open sockets, whatever their event says:
+  // under Wine a flood of connections was seen to leave the listener's backlog full with no
+  // FD_ACCEPT signalled, and accepting must never stop for good.
+  static const DWORD kSocketRetryMs = 1000;
 
   // loop: the shared wait loop, or null for one of the finder's own.
   explicit CLanFinder(CWaitLoop* loop = nullptr);
