@@ -157,7 +157,8 @@ class CTask {
   virtual ~CTask() {}
 };
 
-// A worker thread that runs queued tasks one after another, in order.
+// A worker thread that runs queued tasks one after another, in order. The thread starts with
+// the first task and ends after a while without one; the next task starts it again.
 class SHARE_API CTaskQueueThread {
  public:
   CTaskQueueThread();
@@ -165,9 +166,11 @@ class SHARE_API CTaskQueueThread {
   CTaskQueueThread(const CTaskQueueThread&) = delete;
   CTaskQueueThread& operator=(const CTaskQueueThread&) = delete;
 
-  virtual bool Create();              // starts the worker thread
+  virtual bool Create();              // takes tasks from now on (the worker starts with the first)
   virtual bool AddTask(CTask* task);  // takes ownership; false (and task deleted) when not running
   virtual void Destroy();             // drops tasks not yet started, waits for the running one
+  // How long the worker waits for a task before it ends (60000 ms unless set); tests shorten it.
+  void SetIdleExit(DWORD idleMs);
 
  private:
   struct Impl;

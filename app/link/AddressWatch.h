@@ -1,6 +1,7 @@
-// CAddressWatch: reruns discovery when the PC's network address changes. A thread of its own
-// waits on NotifyAddrChange while the owner's running flag is set; after a change it lets the
-// network settle for 5000 ms, refreshes and asks again. The flag is tested every 2000 ms.
+// CAddressWatch: reruns discovery when the PC's network address changes. While the owner's
+// running flag is set it waits on NotifyAddrChange, served by a wait loop it shares with
+// discovery (no thread of its own); after a change it lets the network settle for 5000 ms,
+// refreshes and asks again. The flag is tested every 2000 ms.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +10,7 @@
 
 #include <ScopedWin.h>
 
-#include "ThreadGroup.h"
+#include "WaitLoop.h"
 
 // Where the watch learns of address changes; the system's NotifyAddrChange by default.
 class IAddressNotifier {
@@ -21,26 +22,27 @@ class IAddressNotifier {
   virtual void Cancel(OVERLAPPED* ov) = 0;
 };
 
-class CAddressWatch {
+class CAddressWatch : private IWaiter {
  public:
   static const DWORD kPollMs = 2000;
   static const DWORD kSettleMs = 5000;
 
   typedef void (*RefreshFn)(void* context);
 
-  // running: the owner's flag; the thread runs while it is set. refresh(context) reruns
-  // discovery. notifier: null for the system's.
+  // running: the owner's flag; the watch runs while it is set. refresh(context) reruns
+  // discovery, on the loop's thread. notifier: null for the system's. loop: the shared one,
+  // or null for one of the watch's own.
   CAddressWatch(std::atomic<bool>* running, RefreshFn refresh, void* context,
-                IAddressNotifier* notifier = nullptr);
-  ~CAddressWatch();  // clears the flag and waits for the thread
+                IAddressNotifier* notifier = nullptr, CWaitLoop* loop = nullptr);
+  ~CAddressWatch() override;  // clears the flag and leaves the loop
   CAddressWatch(const CAddressWatch&) = delete;
   CAddressWatch& operator=(const CAddressWatch&) = delete;
 
-  // Sets the flag and starts the thread, unless the flag was already set. True when a thread
-  // was started.
+  // Sets the flag and joins the loop, unless the flag was already set. True when it joined.
   bool StartIfStopped();
-  // Threads still running (one at most, unless a cleared flag was set again within 2 s).
-  LONG Threads() const { return m_threads.Count(); }
+  // True while the loop serves the watch: from the start until the loop finds the flag
+  // cleared, within a poll interval.
+  bool Active() { return m_loop->Serves(this); }
   // Pause lengths; tests shorten them.
   void SetTimes(DWORD pollMs, DWORD settleMs) {
     m_pollMs = pollMs;
@@ -48,15 +50,27 @@ class CAddressWatch {
   }
 
  private:
-  static DWORD WINAPI WatchProc(void* arg);
-  void Watch();
+  // IWaiter, on the loop's thread.
+  HANDLE WaitEvent() override { return m_pending && !m_settling ? m_event.get() : nullptr; }
+  DWORD Serve() override;
+  bool Request();
+  void Withdraw();  // cancels an outstanding request
+  void Leave();
 
   std::atomic<bool>* m_running;  // the owner's flag, written by any thread
   RefreshFn m_refresh;
   void* m_context;
-  IAddressNotifier* m_notifier;  // not owned; null: the system's
+  IAddressNotifier* m_notifier;  // the owner's, or m_system
+  CWaitLoop m_ownLoop;           // used when no loop was given
+  CWaitLoop* m_loop;
   DWORD m_pollMs = kPollMs;
   DWORD m_settleMs = kSettleMs;
-  win::AutoHandle m_quit;  // set by the destructor: cuts the settle pause short
-  CThreadGroup m_threads;
+  win::AutoHandle m_event;
+  // Loop thread only (and the destructor, once the loop has let go):
+  OVERLAPPED m_ov = {};
+  HANDLE m_notifyHandle = nullptr;
+  bool m_joined = false;    // served since it joined the loop
+  bool m_pending = false;   // a request is outstanding
+  bool m_settling = false;  // a change came; the refresh waits for the network to settle
+  DWORD m_since = 0;        // tick of the last request, or of the change while settling
 };

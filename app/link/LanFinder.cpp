@@ -1,4 +1,4 @@
-// Discovery: the datagram, accept, announce and connect threads of CLanFinder.
+// Discovery: CLanFinder's sockets served on the wait loop, its announce and connect threads.
 //
 // Datagram wire format on UDP 9755, both ways: bytes 0-1 are the sender's TCP control port,
 // unsigned little-endian; later bytes are ignored and at most 32 are read. A datagram from any
@@ -18,7 +18,13 @@ const uint32_t kLoopback = 0x0100007F;  // 127.0.0.1 in network order
 
 }  // namespace
 
-CLanFinder::CLanFinder() : m_listenPort(kListenPort), m_query(&ShareLib::GetPhoneAddresses) {}
+CLanFinder::CLanFinder(CWaitLoop* loop)
+    : m_listenPort(kListenPort),
+      m_loop(loop ? loop : &m_ownLoop),
+      m_socketEvent(WSACreateEvent()),
+      m_query(&ShareLib::GetPhoneAddresses) {
+  memset(m_datagram, 0, sizeof(m_datagram));
+}
 
 CLanFinder::~CLanFinder() { Stop(); }
 
@@ -44,33 +50,45 @@ void CLanFinder::Refresh() {
   }
   CloseSockets();
 
+  bool opened = false;
   SOCKET udp = ShareLib::UDPSocket();
-  if (udp != INVALID_SOCKET && ShareLib::UDPBind(udp, kDiscoveryPort, INADDR_ANY)) {
-    {
-      win::ScopedLock hold(m_lock);
-      m_datagramSocket = udp;
-    }
-    // The thread gets the socket value; closing the field's socket ends it.
-    if (!m_threads.Start(&CLanFinder::DatagramProc, this)) CloseSockets();
+  if (udp != INVALID_SOCKET && ShareLib::UDPBind(udp, kDiscoveryPort, INADDR_ANY) && Watch(udp, FD_READ)) {
+    win::ScopedLock hold(m_lock);
+    m_datagramSocket = udp;
+    opened = true;
   } else {
     ShareLib::CloseSocket(udp);
   }
 
+  bool listening = false;
   SOCKET tcp = ShareLib::TCPSocket(false);
-  if (tcp != INVALID_SOCKET && ShareLib::TCPListen(tcp, kListenBacklog, kListenPort, INADDR_ANY)) {
+  if (tcp != INVALID_SOCKET && ShareLib::TCPListen(tcp, kListenBacklog, kListenPort, INADDR_ANY) &&
+      Watch(tcp, FD_ACCEPT)) {
     m_listenPort = kListenPort;
-    {
-      win::ScopedLock hold(m_lock);
-      m_listenSocket = tcp;
-    }
-    m_threads.Start(&CLanFinder::AcceptProc, this);
-    m_threads.Start(&CLanFinder::AnnounceProc, this);
+    win::ScopedLock hold(m_lock);
+    m_listenSocket = tcp;
+    opened = listening = true;
   } else {
     ShareLib::CloseSocket(tcp);
   }
+
+  // Nobody would read sockets the loop does not serve; a loop with nothing to serve lets its
+  // thread end.
+  if (!opened) {
+    m_loop->Remove(this);
+  } else if (!m_loop->Add(this)) {
+    CloseSockets();
+  } else if (listening) {
+    m_threads.Start(&CLanFinder::AnnounceProc, this);
+  }
+}
+
+bool CLanFinder::Watch(SOCKET s, long events) {
+  return m_socketEvent && WSAEventSelect(s, m_socketEvent.get(), events) == 0;
 }
 
 void CLanFinder::CloseSockets() {
+  win::ScopedLock use(m_socketUse);
   SOCKET udp, tcp;
   {
     win::ScopedLock hold(m_lock);
@@ -78,9 +96,9 @@ void CLanFinder::CloseSockets() {
     tcp = m_listenSocket;
     m_datagramSocket = m_listenSocket = INVALID_SOCKET;
   }
-  // Closing wakes the threads blocked in recvfrom and accept; they end on the failure.
   ShareLib::CloseSocket(udp);
   ShareLib::CloseSocket(tcp);
+  memset(m_datagram, 0, sizeof(m_datagram));
 }
 
 void CLanFinder::Stop() {
@@ -92,6 +110,8 @@ void CLanFinder::Stop() {
     m_addresses.clear();
   }
   CloseSockets();
+  m_loop->Remove(this);
+  m_acceptPauseMs = 0;  // the loop has let go
   m_threads.WaitIdle(kStopWaitMs);
 }
 
@@ -115,45 +135,59 @@ IFoundCallback* CLanFinder::Callback() {
   return m_callback;
 }
 
-DWORD WINAPI CLanFinder::DatagramProc(void* arg) {
-  CLanFinder* self = static_cast<CLanFinder*>(arg);
-  SOCKET s;
-  {
-    win::ScopedLock hold(self->m_lock);
-    s = self->m_datagramSocket;
-  }
-  if (s != INVALID_SOCKET) self->DatagramLoop(s);
-  self->m_threads.Leave();
-  return 0;
+DWORD CLanFinder::Serve() {
+  // Reset before reading: whatever arrives from here on sets the event again.
+  ResetEvent(m_socketEvent.get());
+  bool more = ReadDatagrams();
+  DWORD waitMs = AcceptWaiting();
+  if (more) return 0;
+  win::ScopedLock hold(m_lock);
+  bool open = m_datagramSocket != INVALID_SOCKET || m_listenSocket != INVALID_SOCKET;
+  return open && waitMs > kSocketRetryMs ? kSocketRetryMs : waitMs;
 }
 
-void CLanFinder::DatagramLoop(SOCKET s) {
-  unsigned char buffer[kDatagramSize];
-  memset(buffer, 0, sizeof(buffer));
-  for (;;) {
+bool CLanFinder::ReadDatagrams() {
+  // Bounded, so that a flood cannot keep the listener waiting: the loop comes back at once
+  // for the rest.
+  for (int i = 0; i < kTakesPerTurn; ++i) {
+    SOCKET s;
     uint32_t from = 0;
-    uint16_t fromPort = 0;
-    int n = ShareLib::UDPRecvfrom(s, buffer, sizeof(buffer), &from, &fromPort);
-    if (n < 0) return;  // the socket was closed
+    uint16_t fromPort = 0, port = 0;
+    int n;
+    {
+      win::ScopedLock use(m_socketUse);
+      {
+        win::ScopedLock hold(m_lock);
+        s = m_datagramSocket;
+      }
+      if (s == INVALID_SOCKET) return false;
+      n = ShareLib::UDPRecvfrom(s, m_datagram, sizeof(m_datagram), &from, &fromPort);
+      port = phonelink::ReadLE16(m_datagram);
+    }
+    if (n < 0) return false;  // nothing more now (or the socket failed)
     if (n == 0) continue;
     // Asked anew for each datagram: the PC's addresses may have changed since the refresh.
     if (ShareLib::IsOwnAddress(from)) continue;
-    {
-      win::ScopedLock hold(m_lock);
-      if (s != m_datagramSocket) return;  // a newer refresh replaced this socket
-      m_peerAddress = from;
-      // A 1-byte datagram leaves the second byte as the buffer held it.
-      m_peerPort = phonelink::ReadLE16(buffer);
-      if (m_connects >= kMaxConnects) {
-        m_connectAgain = true;
-        continue;
-      }
-      ++m_connects;
+    OnDatagram(s, from, port);
+  }
+  return true;
+}
+
+void CLanFinder::OnDatagram(SOCKET s, uint32_t from, uint16_t port) {
+  {
+    win::ScopedLock hold(m_lock);
+    if (s != m_datagramSocket) return;  // a newer refresh replaced this socket
+    m_peerAddress = from;
+    m_peerPort = port;
+    if (m_connects >= kMaxConnects) {
+      m_connectAgain = true;
+      return;
     }
-    if (!m_threads.Start(&CLanFinder::ConnectProc, this)) {
-      win::ScopedLock hold(m_lock);
-      --m_connects;
-    }
+    ++m_connects;
+  }
+  if (!m_threads.Start(&CLanFinder::ConnectProc, this)) {
+    win::ScopedLock hold(m_lock);
+    --m_connects;
   }
 }
 
@@ -192,45 +226,56 @@ void CLanFinder::ConnectToPeer() {
   else ShareLib::CloseSocket(s);
 }
 
-DWORD WINAPI CLanFinder::AcceptProc(void* arg) {
-  CLanFinder* self = static_cast<CLanFinder*>(arg);
-  SOCKET s;
-  {
-    win::ScopedLock hold(self->m_lock);
-    s = self->m_listenSocket;
+DWORD CLanFinder::AcceptWaiting() {
+  if (m_acceptPauseMs) {
+    DWORD passed = GetTickCount() - m_acceptPauseStart;
+    if (passed < m_acceptPauseMs) return m_acceptPauseMs - passed;
+    m_acceptPauseMs = 0;
   }
-  if (s != INVALID_SOCKET) self->AcceptLoop(s);
-  self->m_threads.Leave();
+  for (int i = 0; i < kTakesPerTurn; ++i) {
+    SOCKET s;
+    uint16_t port = 0;
+    uint32_t address = 0;
+    int error = 0;
+    {
+      win::ScopedLock use(m_socketUse);
+      SOCKET listener;
+      {
+        win::ScopedLock hold(m_lock);
+        listener = m_listenSocket;
+      }
+      if (listener == INVALID_SOCKET) return INFINITE;
+      s = ShareLib::TCPAccept(listener, &port, &address);
+      if (s == INVALID_SOCKET) error = ShareLib::GetNetError();
+    }
+    if (s != INVALID_SOCKET) {
+      OnAccepted(s, address, port);
+      continue;
+    }
+    if (error == WSAEWOULDBLOCK) return INFINITE;  // none waits; FD_ACCEPT tells of the next
+    // A connection that failed before it was taken ends nothing: accepting goes on after a
+    // pause, longer when the system ran out of sockets or memory.
+    m_acceptPauseStart = GetTickCount();
+    m_acceptPauseMs = IsResourceError(error) ? kAcceptBackoffMs : kAcceptRetryMs;
+    return m_acceptPauseMs;
+  }
   return 0;
 }
 
-void CLanFinder::AcceptLoop(SOCKET listener) {
-  for (;;) {
-    uint16_t port = 0;
-    uint32_t address = 0;
-    SOCKET s = ShareLib::TCPAccept(listener, &port, &address);
-    if (s == INVALID_SOCKET) {
-      int error = ShareLib::GetNetError();
-      // A connection that failed before it was taken ends nothing; only a listener that was
-      // closed (refresh or stop) ends the loop.
-      if (!StillListening(listener)) return;
-      Sleep(IsResourceError(error) ? kAcceptBackoffMs : kAcceptRetryMs);
-      continue;
-    }
-    IFoundCallback* cb;
-    {
-      win::ScopedLock hold(m_lock);
-      cb = m_callback;
-      if (cb) m_peerAddress = address;
-    }
-    if (cb) cb->OnFound(s, address, port);
-    else ShareLib::CloseSocket(s);  // nobody to own it
+void CLanFinder::OnAccepted(SOCKET s, uint32_t address, uint16_t port) {
+  // The connection inherits the listener's event selection and so its non-blocking mode; a
+  // control socket's sends block.
+  WSAEventSelect(s, nullptr, 0);
+  u_long blockingMode = 0;
+  ioctlsocket(s, FIONBIO, &blockingMode);
+  IFoundCallback* cb;
+  {
+    win::ScopedLock hold(m_lock);
+    cb = m_callback;
+    if (cb) m_peerAddress = address;
   }
-}
-
-bool CLanFinder::StillListening(SOCKET listener) {
-  win::ScopedLock hold(m_lock);
-  return m_callback && listener == m_listenSocket;
+  if (cb) cb->OnFound(s, address, port);
+  else ShareLib::CloseSocket(s);  // nobody to own it
 }
 
 bool CLanFinder::IsResourceError(int error) {

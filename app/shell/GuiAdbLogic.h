@@ -78,9 +78,9 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   // The current device key (a copy); empty when no device is known.
   std::string DeviceKey() const { return m_deviceKey.Get(); }
   bool UsbLinked() const { return m_usbLinked; }
-  // The address-change watch: its running flag and its threads (tests).
+  // The address-change watch: its running flag, and whether the wait loop serves it (tests).
   bool AddressWatchRunning() const { return m_addrWatchRunning; }
-  LONG AddressWatchThreads() const { return m_addrWatch.Threads(); }
+  bool AddressWatchActive() { return m_addrWatch.Active(); }
 
   // IFoundCallback and IIOCPCallback (GuiAdbLogicLink.cpp): run on discovery and completion
   // threads; events they raise are posted to the UI thread.
@@ -136,7 +136,9 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   CDeviceKey m_deviceKey;  // written on the library's threads, read on the UI thread
   std::map<std::string, int> m_extensions;
   std::map<std::string, Operation> m_operations;
-  CLanFinder m_finder;
+  // Serves discovery's sockets and the address watch on one thread; declared before both.
+  CWaitLoop m_waitLoop;
+  CLanFinder m_finder{&m_waitLoop};
   CIOCPServer m_server;
   CQuillon m_quillon;
   CKelpForwarder m_forwarder{&m_kelp};  // the phone links' way to ADB forwards
@@ -149,8 +151,8 @@ class CGuiAdbLogic : public CWindowImpl<CGuiAdbLogic>,
   bool m_trayShown = false;     // added and not deleted since; UI thread only
   CInstanceWindow m_instanceWindow;  // UI thread; made by "Init"
   std::atomic<bool> m_addrWatchRunning{false};  // any thread
-  // Declared last: destroyed first, its thread refreshes m_finder.
-  CAddressWatch m_addrWatch{&m_addrWatchRunning, &CGuiAdbLogic::RefreshDiscovery, this};
+  // Declared last: destroyed first, it refreshes m_finder.
+  CAddressWatch m_addrWatch{&m_addrWatchRunning, &CGuiAdbLogic::RefreshDiscovery, this, nullptr, &m_waitLoop};
 };
 
 // Pushes the bridge as a full userdata of class "GuiAdbLogic" (nil for a null bridge).

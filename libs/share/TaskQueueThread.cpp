@@ -1,9 +1,14 @@
 // A worker thread with a FIFO of tasks. AddTask may be called from any thread; the worker runs
 // the tasks one at a time and deletes each after it ran.
 //
-// The queue and the running flag are guarded by one critical section. "work" is an auto-reset
-// event: every AddTask and Destroy sets it, and the worker drains the whole queue after each
-// wake-up, so no task is left waiting for a signal that was merged with an earlier one.
+// The worker starts with the first task and ends after it has waited idleMs for the next one
+// (an idle thread costs about 1 MiB under Wine); the next task starts another. The queue, the
+// running flag and whether a worker is alive are guarded by one critical section: the worker
+// decides to end under it only when the queue is empty, and AddTask queues and tests for a
+// live worker under it, so a task never waits for a worker that has gone. "work" is an
+// auto-reset event: every AddTask and Destroy sets it, and the worker drains the whole queue
+// after each wake-up, so no task is left waiting for a signal that was merged with an earlier
+// one.
 #include "share.h"
 
 #include <ScopedWin.h>
@@ -12,16 +17,23 @@
 
 namespace ShareLib {
 
+namespace {
+const DWORD kDefaultIdleMs = 60000;
+}
+
 struct CTaskQueueThread::Impl {
   win::CriticalSection lock;
   std::deque<CTask*> tasks;  // guarded by lock; owned
   bool running = false;      // guarded by lock; false tells the worker to end
+  bool workerAlive = false;  // guarded by lock; a worker will look at the queue again
+  volatile DWORD idleMs = kDefaultIdleMs;
   win::AutoHandle work{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-  win::AutoHandle thread;  // touched only by Create and Destroy
+  win::AutoHandle thread;  // the newest worker; under lock, or in Destroy once running is false
   DWORD threadId = 0;
 
   static DWORD WINAPI ThreadMain(void* param);
   void RunAll();
+  bool EnsureWorker();  // under lock
   void DeletePending();
 };
 
@@ -32,16 +44,20 @@ DWORD WINAPI CTaskQueueThread::Impl::ThreadMain(void* param) {
 
 void CTaskQueueThread::Impl::RunAll() {
   for (;;) {
-    WaitForSingleObject(work.get(), INFINITE);
+    bool idle = WaitForSingleObject(work.get(), idleMs) == WAIT_TIMEOUT;
     for (;;) {
       CTask* task = nullptr;
       {
         win::ScopedLock hold(lock);
-        if (!running) return;
+        if (!running || (idle && tasks.empty())) {
+          workerAlive = false;  // the last use of this object by this thread
+          return;
+        }
         if (tasks.empty()) break;
         task = tasks.front();
         tasks.pop_front();
       }
+      idle = false;  // the idle time counts from the last task
       // Tasks must not throw: with static runtimes an exception from the program's own module
       // cannot be caught here. This only keeps one thrown inside this library from ending the
       // worker.
@@ -55,6 +71,16 @@ void CTaskQueueThread::Impl::RunAll() {
       }
     }
   }
+}
+
+bool CTaskQueueThread::Impl::EnsureWorker() {
+  if (workerAlive) return true;
+  // An earlier worker cleared workerAlive as its last use of this object: joining it under the
+  // lock cannot deadlock.
+  if (thread) WaitForSingleObject(thread.get(), INFINITE);
+  thread.reset(CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId));
+  workerAlive = thread.valid();
+  return workerAlive;
 }
 
 void CTaskQueueThread::Impl::DeletePending() {
@@ -86,16 +112,13 @@ CTaskQueueThread::~CTaskQueueThread() {
 
 bool CTaskQueueThread::Create() {
   if (!m_impl || !m_impl->work) return false;
-  if (m_impl->thread) return true;  // already running
-  {
-    win::ScopedLock hold(m_impl->lock);
-    m_impl->running = true;
-  }
-  m_impl->thread.reset(CreateThread(nullptr, 0, Impl::ThreadMain, m_impl, 0, &m_impl->threadId));
-  if (m_impl->thread) return true;
   win::ScopedLock hold(m_impl->lock);
-  m_impl->running = false;
-  return false;
+  m_impl->running = true;  // the worker starts with the first task
+  return true;
+}
+
+void CTaskQueueThread::SetIdleExit(DWORD idleMs) {
+  if (m_impl) m_impl->idleMs = idleMs;
 }
 
 bool CTaskQueueThread::AddTask(CTask* task) {
@@ -103,7 +126,7 @@ bool CTaskQueueThread::AddTask(CTask* task) {
   bool queued = false;
   if (m_impl) {
     win::ScopedLock hold(m_impl->lock);
-    if (m_impl->running) {
+    if (m_impl->running && m_impl->EnsureWorker()) {
       try {
         m_impl->tasks.push_back(task);
         queued = true;
@@ -123,15 +146,17 @@ bool CTaskQueueThread::AddTask(CTask* task) {
 }
 
 void CTaskQueueThread::Destroy() {
-  if (!m_impl || !m_impl->thread) return;
+  if (!m_impl) return;
+  bool onWorker;
   {
     win::ScopedLock hold(m_impl->lock);
-    m_impl->running = false;
+    m_impl->running = false;  // from here on no worker is started
+    onWorker = m_impl->workerAlive && GetCurrentThreadId() == m_impl->threadId;
   }
   SetEvent(m_impl->work.get());
   // From a task on the worker itself, waiting would never end; the worker stops after that
   // task. (The object must still outlive the worker: it must not be deleted from a task.)
-  if (GetCurrentThreadId() != m_impl->threadId) {
+  if (!onWorker && m_impl->thread) {
     WaitForSingleObject(m_impl->thread.get(), INFINITE);
     m_impl->thread.reset();
     m_impl->threadId = 0;

@@ -1,4 +1,5 @@
-// The address-change watch's logic with a notifier double (Wine's NotifyAddrChange is a stub).
+// The address-change watch's logic with a notifier double (Wine's NotifyAddrChange is a stub),
+// on a wait loop of its own.
 #include <gtest/gtest.h>
 
 #include "AddressWatch.h"
@@ -31,17 +32,17 @@ TEST(AddressWatch, ChangeRefreshesAfterSettlingAndAsksAgain) {
   CAddressWatch watch(&running, &CountRefresh, &refreshes, &notifier);
   watch.SetTimes(50, 100);
   EXPECT_TRUE(watch.StartIfStopped());
-  EXPECT_FALSE(watch.StartIfStopped());  // one thread while the flag is set
+  EXPECT_FALSE(watch.StartIfStopped());  // served once while the flag is set
   ASSERT_TRUE(WaitFor([&] { return notifier.requests == 1; }));
   notifier.Change();
   ASSERT_TRUE(WaitFor([&] { return refreshes == 1; }));
   EXPECT_TRUE(WaitFor([&] { return notifier.requests == 2; }));
   running = false;
-  EXPECT_TRUE(WaitFor([&] { return watch.Threads() == 0; }));
+  EXPECT_TRUE(WaitFor([&] { return !watch.Active(); }));
   EXPECT_EQ(notifier.cancels, 1);
 }
 
-TEST(AddressWatch, ClearedFlagEndsTheThreadWithoutRefresh) {
+TEST(AddressWatch, ClearedFlagLeavesTheLoopWithoutRefresh) {
   std::atomic<bool> running{false};
   std::atomic<int> refreshes{0};
   NotifierDouble notifier;
@@ -50,9 +51,10 @@ TEST(AddressWatch, ClearedFlagEndsTheThreadWithoutRefresh) {
   ASSERT_TRUE(watch.StartIfStopped());
   ASSERT_TRUE(WaitFor([&] { return notifier.requests == 1; }));
   running = false;
-  EXPECT_TRUE(WaitFor([&] { return watch.Threads() == 0; }));
+  EXPECT_TRUE(WaitFor([&] { return !watch.Active(); }));
   EXPECT_EQ(refreshes, 0);
-  EXPECT_TRUE(watch.StartIfStopped());  // set again: a new thread
+  EXPECT_TRUE(watch.StartIfStopped());  // set again: served again
+  EXPECT_TRUE(WaitFor([&] { return notifier.requests == 2; }));
 }
 
 TEST(AddressWatch, SystemNotifierRunsAndStops) {

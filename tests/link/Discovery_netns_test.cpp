@@ -401,12 +401,12 @@ TEST_F(BridgeNetns, LeaveFromThePhoneRestartsTheAddressWatch) {
   ASSERT_TRUE(PumpUntil([] { return AgentNumber("conn 16010", 1) == 1; })) << "no pcid";
   ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 1; }));
   EXPECT_FALSE(bridge->AddressWatchRunning());  // a linked phone stops it
-  // Its thread ends at its next check of the flag.
-  ASSERT_TRUE(PumpUntil([&] { return bridge->AddressWatchThreads() == 0; }, 8000));
+  // It leaves the wait loop at its next check of the flag.
+  ASSERT_TRUE(PumpUntil([&] { return !bridge->AddressWatchActive(); }, 8000));
 
   ASSERT_EQ(Agent("frame 16010 015a010001010000"), "ok");  // 0x0101, no payload
   ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 0; }));
-  EXPECT_TRUE(PumpUntil([&] { return bridge->AddressWatchRunning() && bridge->AddressWatchThreads() == 1; }));
+  EXPECT_TRUE(PumpUntil([&] { return bridge->AddressWatchRunning() && bridge->AddressWatchActive(); }));
   EXPECT_TRUE(PumpUntil([] { return Agent("eof 16010") == "1"; })) << "the PC kept the socket";
 }
 

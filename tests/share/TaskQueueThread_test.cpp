@@ -156,3 +156,63 @@ TEST(TaskQueueThread, CanBeCreatedAgainAfterDestroy) {
   queue.Destroy();
   EXPECT_EQ(journal.ran, std::vector<int>{7});
 }
+
+namespace {
+
+// Hands the test a handle of the worker it ran on, so that the test can see that thread end.
+class WorkerHandleTask : public RecordingTask {
+ public:
+  WorkerHandleTask(Journal& journal, int id, HANDLE* worker) : RecordingTask(journal, id, true), m_worker(worker) {}
+  void Run(uint32_t a, uint32_t b) override {
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), m_worker, SYNCHRONIZE, FALSE, 0);
+    RecordingTask::Run(a, b);
+  }
+
+ private:
+  HANDLE* m_worker;
+};
+
+}  // namespace
+
+TEST(TaskQueueThread, IdleWorkerEndsAndTheNextTaskStartsAnother) {
+  Journal journal;
+  CTaskQueueThread queue;
+  queue.SetIdleExit(50);
+  ASSERT_TRUE(queue.Create());
+  HANDLE first = nullptr;
+  ASSERT_TRUE(queue.AddTask(new WorkerHandleTask(journal, 1, &first)));
+  ASSERT_EQ(WaitForSingleObject(journal.lastRan.get(), kWaitMs), WAIT_OBJECT_0);
+  win::AutoHandle worker(first);
+  ASSERT_TRUE(worker);
+  EXPECT_EQ(WaitForSingleObject(worker.get(), kWaitMs), WAIT_OBJECT_0) << "the idle worker did not end";
+
+  ResetEvent(journal.lastRan.get());
+  ASSERT_TRUE(queue.AddTask(new RecordingTask(journal, 2, true)));
+  EXPECT_EQ(WaitForSingleObject(journal.lastRan.get(), kWaitMs), WAIT_OBJECT_0) << "the task after the end never ran";
+  queue.Destroy();
+  EXPECT_EQ(journal.ran, (std::vector<int>{1, 2}));
+}
+
+TEST(TaskQueueThread, TasksPostedAsTheWorkerEndsAreNeverLost) {
+  // A worker that ends after 1 ms idle, and producers that pause about that long between
+  // posts: many posts land just as a worker decides to end.
+  Journal journal;
+  CTaskQueueThread queue;
+  queue.SetIdleExit(1);
+  ASSERT_TRUE(queue.Create());
+  const int producers = 2, perProducer = 150;
+  std::vector<std::unique_ptr<BoundedThread>> threads;
+  for (int p = 0; p < producers; ++p)
+    threads.emplace_back(new BoundedThread([&, p] {
+      for (int i = 0; i < perProducer; ++i) {
+        queue.AddTask(new RecordingTask(journal, p * 1000 + i));
+        Sleep(i % 3);
+      }
+    }));
+  for (auto& t : threads) ASSERT_TRUE(t->Join(30000));
+  ASSERT_TRUE(queue.AddTask(new RecordingTask(journal, -1, true)));
+  ASSERT_EQ(WaitForSingleObject(journal.lastRan.get(), kWaitMs), WAIT_OBJECT_0);
+  queue.Destroy();
+  EXPECT_EQ(journal.ran.size(), size_t(producers * perProducer + 1));
+  EXPECT_EQ(journal.deleted, producers * perProducer + 1);
+}
