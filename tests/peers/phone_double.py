@@ -80,8 +80,14 @@ class Phone:
     def now(self):
         return round(time.monotonic() - self.t0, 3)
 
+    log_lock = threading.Lock()
+
     def log(self, text):
-        print(f"[phone {self.now():7.3f}] {text}", flush=True)
+        # One write per line under a lock: print's text and newline are two writes, and another
+        # thread's line could land between them (a reader then gets two lines run together).
+        with self.log_lock:
+            sys.stdout.write(f"[phone {self.now():7.3f}] {text}\n")
+            sys.stdout.flush()
 
     # ---- audio ----
     def on_block(self, packet, transport):
