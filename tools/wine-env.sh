@@ -48,8 +48,7 @@ wine_prefix_current() { [ "$(cat "$1/.quillon-ready" 2>/dev/null)" = "$_quillon_
 
 wine_prefix_copy() { # wine_prefix_copy <to>: a copy of the main prefix
   wine_prefix_init "$_quillon_main_prefix"
-  rm -rf "$1"
-  cp -a "$_quillon_main_prefix" "$1"
+  "$_quillon_root/tools/wine-prefix-copy.sh" "$_quillon_main_prefix" "$1"
 }
 
 # wine_prefix_dpi <prefix> <dpi>: makes <prefix> (unless it is current and has that DPI) a copy

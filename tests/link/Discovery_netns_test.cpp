@@ -20,7 +20,7 @@
 
 #include "ChainWiring.h"
 #include "GuiAdbLogic.h"
-#include "HandleCount.h"
+#include "ProcessCounts.h"
 #include "IOCPServer.h"
 #include "LanFinder.h"
 #include "LinkReactions.h"
@@ -285,13 +285,13 @@ TEST_F(DiscoveryNetns, RefreshWithUnchangedAddressOrLoopbackOpensNothing) {
   uint32_t address = finder.LocalAddress();
   EXPECT_EQ(address, EnvAddress("QUILLON_NETNS_PC"));
   Sleep(200);
-  DWORD handles = ProcessHandleCount();
+  DWORD handles = HandleCount(GetCurrentProcess());
 
   finder.Refresh();  // the address is unchanged
   s_fakeAddresses = {htonl(INADDR_LOOPBACK)};
   finder.SetAddressQuery(&FakeAddresses);
   finder.Refresh();  // the loopback
-  EXPECT_EQ(ProcessHandleCount(), handles) << "a refresh opened sockets or threads";
+  EXPECT_EQ(HandleCount(GetCurrentProcess()), handles) << "a refresh opened sockets or threads";
   EXPECT_EQ(finder.LocalAddress(), address);
   EXPECT_TRUE(finder.HasListenSocket());
   EXPECT_TRUE(finder.HasDatagramSocket());
@@ -415,7 +415,7 @@ TEST_F(BridgeNetns, HandlesStayFlatOverConnectCloseCyclesAndBadInput) {
   ASSERT_EQ(LongAgent("cycles 10"), "done");
   ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 0; }));
   Sleep(500);
-  DWORD before = ProcessHandleCount();
+  DWORD before = HandleCount(GetCurrentProcess());
   const std::string pc = Dotted(EnvAddress("QUILLON_NETNS_PC"));
 
   ASSERT_EQ(LongAgent("cycles 300"), "done");
@@ -426,7 +426,7 @@ TEST_F(BridgeNetns, HandlesStayFlatOverConnectCloseCyclesAndBadInput) {
   // The last sockets are closed by the completion workers: let them finish.
   DWORD after = 0;
   PumpUntil([&] {
-    after = ProcessHandleCount();
+    after = HandleCount(GetCurrentProcess());
     return CLinkTable::Instance().LinkCount() == 0 && after <= before + 8;
   }, 20000);
   printf("handles: %lu before, %lu after 300 cycles, 5 bursts, 3 bad datagrams, 50 announced links\n", before,
@@ -441,14 +441,14 @@ TEST_F(BridgeNetns, ReplacedControlSocketsAreClosedWhenThePhoneDropsThem) {
   ASSERT_EQ(LongAgent("cycles 5"), "done");
   ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 0; }));
   Sleep(500);
-  DWORD before = ProcessHandleCount();
+  DWORD before = HandleCount(GetCurrentProcess());
   ASSERT_EQ(LongAgent("hold 40"), "held 40");
   ASSERT_TRUE(PumpUntil([] { return CLinkTable::Instance().LinkCount() == 1; }));
   ASSERT_EQ(Agent("drop"), "dropped 40");
   // Each reset read is reported after the completion server's pause, a few workers at a time.
   DWORD after = 0;
   PumpUntil([&] {
-    after = ProcessHandleCount();
+    after = HandleCount(GetCurrentProcess());
     return CLinkTable::Instance().LinkCount() == 0 && after <= before + 8;
   }, 60000);
   printf("handles: %lu before, %lu after 40 replaced control sockets were reset\n", before, after);

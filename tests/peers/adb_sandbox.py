@@ -34,6 +34,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
 DOUBLE = os.path.join(HERE, "adb_device_double.py")
 OLD_SERVER = os.path.join(HERE, "adb_old_server.py")
 DOUBLE_PORT = 5601
@@ -137,7 +138,8 @@ def outside(args, command):
             if not prefix or not os.path.isdir(prefix):
                 print("adb_sandbox: WINEPREFIX must name a ready prefix", file=sys.stderr)
                 return 70
-            subprocess.run(["cp", "-a", prefix, os.path.join(box, "wine")], check=True)
+            subprocess.run([os.path.join(ROOT, "tools", "wine-prefix-copy.sh"), prefix, os.path.join(box, "wine")],
+                           check=True)
         inner = ["ip", "netns", "exec", ns, sys.executable, os.path.abspath(__file__),
                  "--inside", "--box", box, "--timeout", str(args.timeout)]
         inner += ["--wine"] if args.wine else []
