@@ -64,15 +64,15 @@ struct ChainCallback : IIOCPCallback, IFoundCallback {
   void OnReceived(SOCKET s, const unsigned char* data, int length) override {
     reactions->OnReceived(s, data, length);
   }
-  // Counted before the reaction, which may raise the event a test waits for.
   bool OnClosed(SOCKET s) override {
+    bool closedHere = reactions->OnClosed(s);
     ++closed;
-    return reactions->OnClosed(s);
+    return closedHere;
   }
   void OnAborted(SOCKET s) override {
     abortedAt = GetTickCount();
-    ++aborted;
     reactions->OnAborted(s);
+    ++aborted;
   }
   void OnFound(SOCKET s, uint32_t address, uint16_t port) override { reactions->OnFound(s, address, port); }
   void OnAdd(SOCKET) override {}  // discovery never calls it

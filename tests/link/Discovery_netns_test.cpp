@@ -355,6 +355,8 @@ TEST_F(DiscoveryNetns, DeadNetworkEndsTheLinkByKeepAliveAndKeepsEveryWorker) {
   printf("the link's end was reported %lu ms after the phone's network went down\n", GetTickCount() - down);
   EXPECT_EQ(table.LinkCount(), 0u);
   EXPECT_EQ(server.LiveWorkers(), server.WorkerCount());
+  // Counted once the reaction that raised the event has returned.
+  EXPECT_TRUE(WaitFor([&] { return chain.aborted + chain.closed == 1; }, 2000));
   EXPECT_EQ(chain.aborted + chain.closed, 1);
 
   // The phone's network is back: a new link is served as before.
