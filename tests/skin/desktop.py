@@ -69,9 +69,11 @@ class Balloons:
                 continue
             try:
                 owner = (e.window.get_wm_class() or ("",))[0].lower()
+                name = e.window.get_wm_name() or ""
             except Exception:  # gone already
                 continue
-            if owner == "explorer.exe":
+            # The tray's own window is mapped again at times (after a balloon, when icons change).
+            if owner == "explorer.exe" and name != "Wine System Tray":
                 try:
                     g = e.window.get_geometry()
                     size = (g.width, g.height)
