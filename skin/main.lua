@@ -20,6 +20,9 @@ end
 -- 0: the transfers, 1: what was sent before.
 function Ui.ShowPage(index)
   local pages, first, second = Ui.Find("pages"), Ui.Find("tabtransfers"), Ui.Find("tabhistory")
+  local was = Ui.page
+  Ui.page = index
+  if (was == 1) ~= (index == 1) then Transfers.OnHistoryShown(index == 1) end
   if pages then pages:SelectItem(index) end
   if first and second then
     first:SetCheck(index == 0)

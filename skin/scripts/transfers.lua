@@ -65,26 +65,40 @@ function Transfers.OnPushProgress(path, percent)
   row_text(row, "state", T.sending .. " " .. percent .. "%")
 end
 
--- The record, as the program keeps it: a row per file sent (state 3), oldest first.
+-- The record, as the program keeps it: a row per file sent (state 3), oldest first. The rows
+-- are built only while their page shows: the record grows all day, and a row is four controls.
 function Transfers.OnTaskRecords(records)
   local list = Ui.Find("history")
   if not list then return end
   list:RemoveAllControl()
   Transfers.sent = 0
+  local shown = Ui.page == 1
   for i = 1, records and #records or 0 do
     local record = records[i]
-    local control = record.State == 3 and g_UIMgr:CreateControlByXml("ui\\historyrow.xml")
-    if control then
+    if record.State == 3 then
       Transfers.sent = Transfers.sent + 1
-      control:SetID("record" .. record.Id)
-      list:AddControl(control)
-      control:FindControl("name"):SetText(record.FileName)
-      control:FindControl("state"):SetText(record.FileSize)
-      control:FindControl("remove"):SetUserData("" .. record.Id)
-      control:FindControl("remove"):SetAccName(T.name_remove)
+      local control = shown and g_UIMgr:CreateControlByXml("ui\\historyrow.xml")
+      if control then
+        control:SetID("record" .. record.Id)
+        list:AddControl(control)
+        control:FindControl("name"):SetText(record.FileName)
+        control:FindControl("state"):SetText(record.FileSize)
+        control:FindControl("remove"):SetUserData("" .. record.Id)
+        control:FindControl("remove"):SetAccName(T.name_remove)
+      end
     end
   end
   Transfers.ShowDropHint()
+end
+
+-- The record's page: its rows while it shows, none while it is hidden.
+function Transfers.OnHistoryShown(shown)
+  if shown then
+    Transfers.Refresh()
+  else
+    local list = Ui.Find("history")
+    if list then list:RemoveAllControl() end
+  end
 end
 
 -- Asks the program for the record; it answers with "TaskRecords" (nothing when it is empty).
@@ -112,7 +126,13 @@ local function finish(path, ok, outcome)
   local bar = row.control:FindControl("progress")
   if bar and ok then bar:SetValue(100) end
   row_text(row, "state", outcome, ok and 0x8AC95C or 0x5A60E0)
-  Transfers.Refresh()
+  -- A file sent is one more in the record: asked for again only when its page shows it.
+  if Ui.page == 1 then
+    Transfers.Refresh()
+  elseif ok then
+    Transfers.sent = Transfers.sent + 1
+    Transfers.ShowDropHint()
+  end
   if unfinished() == 0 then batch_ended() end
 end
 

@@ -131,15 +131,22 @@ function StandInSteps()
   expect(balloons[2] == "Transfers finished|1 file sent to the phone, 1 failed", "one balloon per batch")
   expect(first:FindControl("state"):GetText() == "sent" and second:FindControl("state"):GetText() == "failed",
          "outcomes")
-  expect(take() == "GetTaskRecords;GetTaskRecords;", "the record is asked for after each file")
-  event("TaskRecords", { { Id = 1, FileName = "a.jpg", FileSize = "1.5 MB", State = 1 },
-                         { Id = 4, FileName = "a.jpg", FileSize = "1.5 MB", State = 3 },
-                         { Id = 5, FileName = "b.apk", FileSize = "3 MB", State = 3 } })
-  expect(rows("history") == 2 and text("count") == "2 sent", "the record shows the files sent")
-  local remove = Ui.Find("history"):GetSubControl(0):FindControl("remove")
-  OnRemoveHistoryRow(remove)
-  expect(take() == "DeleteRecord:4;GetTaskRecords;" and rows("history") == 0 and text("count") == "",
-         "a row removed from the record")
+  expect(take() == "" and text("count") == "1 sent", "a file sent counts; the record is not asked for")
+  local records = { { Id = 1, FileName = "a.jpg", FileSize = "1.5 MB", State = 1 },
+                    { Id = 4, FileName = "a.jpg", FileSize = "1.5 MB", State = 3 },
+                    { Id = 5, FileName = "b.apk", FileSize = "3 MB", State = 3 } }
+  event("TaskRecords", records)
+  expect(rows("history") == 0 and text("count") == "2 sent", "the record counts, with no rows while hidden")
+  click(185, 285)
+  expect(take() == "GetTaskRecords;", "its page asks for the record")
+  event("TaskRecords", records)
+  expect(rows("history") == 2, "the page shows the files sent")
+  OnRemoveHistoryRow(Ui.Find("history"):GetSubControl(0):FindControl("remove"))
+  expect(take() == "DeleteRecord:4;GetTaskRecords;", "a row removed from the record")
+  event("TaskRecords", { records[1], records[3] })
+  expect(rows("history") == 1 and text("count") == "1 sent", "the record without it")
+  click(75, 285)
+  expect(rows("history") == 0 and text("count") == "1 sent", "the rows go with their page")
   OnDropFile(77)
   expect(take() == "HandleDropFiles:77;" and rows("transfers") == 0, "a new drop clears a finished batch")
 
