@@ -18,12 +18,9 @@ bool CDelayedAborts::Schedule(IIOCPCallback* callback, SOCKET s) {
   } catch (...) {
     return false;
   }
-  if (!m_running) {
-    if (!m_thread.Start(&CDelayedAborts::ReporterProc, this)) {
-      m_due.pop_back();
-      return false;
-    }
-    m_running = true;
+  if (!m_worker.Ensure(&CDelayedAborts::ReporterProc, this)) {
+    m_due.pop_back();
+    return false;
   }
   SetEvent(m_wake.get());
   return true;
@@ -36,13 +33,16 @@ void CDelayedAborts::Stop() {
     m_due.clear();
   }
   if (m_wake) SetEvent(m_wake.get());
-  m_thread.WaitIdle(kStopWaitMs);
+  m_worker.Join(kStopWaitMs);
+}
+
+LONG CDelayedAborts::Threads() {
+  win::ScopedLock hold(m_lock);
+  return m_worker.Alive() ? 1 : 0;
 }
 
 DWORD WINAPI CDelayedAborts::ReporterProc(void* arg) {
-  CDelayedAborts* self = static_cast<CDelayedAborts*>(arg);
-  self->Report();
-  self->m_thread.Leave();
+  static_cast<CDelayedAborts*>(arg)->Report();
   return 0;
 }
 
@@ -53,12 +53,15 @@ void CDelayedAborts::Report() {
     Due next{};
     {
       win::ScopedLock hold(m_lock);
-      if (m_stopped) return;
+      if (m_stopped) {
+        m_worker.Ended();
+        return;
+      }
       if (m_due.empty()) {
         // A pause with nothing due: the burst is over. Ends under the lock, so that a schedule
         // either comes before (and is reported) or starts a new thread.
         if (idle) {
-          m_running = false;
+          m_worker.Ended();
           return;
         }
         idle = true;

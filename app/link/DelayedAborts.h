@@ -9,9 +9,9 @@
 #include <deque>
 
 #include <ScopedWin.h>
+#include <SoleWorker.h>
 
 #include "LinkCallbacks.h"
-#include "ThreadGroup.h"
 
 class CDelayedAborts {
  public:
@@ -28,7 +28,7 @@ class CDelayedAborts {
   // runs once Stop has returned. Later schedules are refused.
   void Stop();
   // Reporting threads running (tests).
-  LONG Threads() const { return m_thread.Count(); }
+  LONG Threads();
 
  private:
   struct Due {
@@ -42,8 +42,7 @@ class CDelayedAborts {
   const DWORD m_pauseMs;
   win::CriticalSection m_lock;  // guards everything below
   std::deque<Due> m_due;        // oldest first: one pause for all keeps them in time order
-  bool m_running = false;
   bool m_stopped = false;
+  win::SoleWorker m_worker;
   win::AutoHandle m_wake;  // auto-reset: a new report or the stop
-  CThreadGroup m_thread;
 };

@@ -25,7 +25,7 @@ CWaitLoop::~CWaitLoop() {
     m_waiters.clear();
   }
   Wake();
-  if (m_thread) WaitForSingleObject(m_thread.get(), kEndWaitMs);
+  m_worker.Join(kEndWaitMs);
 }
 
 std::vector<CWaitLoop::Entry>::iterator CWaitLoop::Find(IWaiter* waiter) {
@@ -42,21 +42,14 @@ bool CWaitLoop::Add(IWaiter* waiter) {
       return false;
     }
   }
-  if (m_running) {
+  if (m_worker.Alive()) {
     Wake();
     return true;
   }
-  // The thread that ended cleared m_running as its last use of this object: joining it under
-  // the lock cannot deadlock, and a thread is never started twice for one empty list.
-  if (m_thread) WaitForSingleObject(m_thread.get(), kEndWaitMs);
-  InterlockedIncrement(&m_threads);
-  m_thread.reset(CreateThread(nullptr, 0, &CWaitLoop::ThreadProc, this, 0, nullptr));
-  if (!m_thread) {
-    InterlockedDecrement(&m_threads);
+  if (!m_worker.Ensure(&CWaitLoop::ThreadProc, this)) {
     m_waiters.erase(Find(waiter));
     return false;
   }
-  m_running = true;
   return true;
 }
 
@@ -78,10 +71,13 @@ bool CWaitLoop::Serves(IWaiter* waiter) {
 }
 
 DWORD WINAPI CWaitLoop::ThreadProc(void* arg) {
-  CWaitLoop* self = static_cast<CWaitLoop*>(arg);
-  self->Run();
-  InterlockedDecrement(&self->m_threads);
+  static_cast<CWaitLoop*>(arg)->Run();
   return 0;
+}
+
+LONG CWaitLoop::Threads() {
+  win::ScopedLock hold(m_lock);
+  return m_worker.Alive() ? 1 : 0;
 }
 
 HANDLE CWaitLoop::EventOf(IWaiter* waiter) {
@@ -112,7 +108,7 @@ void CWaitLoop::Run() {
     {
       win::ScopedLock hold(m_lock);
       if (m_waiters.empty()) {
-        m_running = false;
+        m_worker.Ended();
         return;
       }
       try {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <ScopedWin.h>
+#include <SoleWorker.h>
 
 class IWaiter {
  public:
@@ -39,7 +40,7 @@ class CWaitLoop {
   // Every waiter is served again soon: its event or its timing changed.
   void Wake() { SetEvent(m_wake.get()); }
   bool Serves(IWaiter* waiter);
-  LONG Threads() const { return m_threads; }  // 0 or 1
+  LONG Threads();  // 0 or 1
 
  private:
   struct Entry {
@@ -55,11 +56,9 @@ class CWaitLoop {
   HANDLE EventOf(IWaiter* waiter);
   std::vector<Entry>::iterator Find(IWaiter* waiter);  // under m_lock
 
-  win::CriticalSection m_lock;     // guards m_waiters and m_running
+  win::CriticalSection m_lock;     // guards m_waiters and m_worker
   win::CriticalSection m_serving;  // held while a waiter is asked or served
   std::vector<Entry> m_waiters;
-  bool m_running = false;  // a thread serves the list; cleared by that thread as it ends
-  win::AutoHandle m_wake;  // auto-reset
-  win::AutoHandle m_thread;  // the newest thread; joined before another starts
-  volatile LONG m_threads = 0;
+  win::SoleWorker m_worker;  // serves the list while it is not empty
+  win::AutoHandle m_wake;    // auto-reset
 };

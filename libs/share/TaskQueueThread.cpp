@@ -12,6 +12,7 @@
 #include "share.h"
 
 #include <ScopedWin.h>
+#include <SoleWorker.h>
 
 #include <deque>
 
@@ -24,16 +25,13 @@ const DWORD kDefaultIdleMs = 60000;
 struct CTaskQueueThread::Impl {
   win::CriticalSection lock;
   std::deque<CTask*> tasks;  // guarded by lock; owned
-  bool running = false;      // guarded by lock; false tells the worker to end
-  bool workerAlive = false;  // guarded by lock; a worker will look at the queue again
+  bool running = false;  // guarded by lock; false tells the worker to end
   volatile DWORD idleMs = kDefaultIdleMs;
   win::AutoHandle work{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-  win::AutoHandle thread;  // the newest worker; under lock, or in Destroy once running is false
-  DWORD threadId = 0;
+  win::SoleWorker worker;  // under lock, or joined in Destroy once running is false
 
   static DWORD WINAPI ThreadMain(void* param);
   void RunAll();
-  bool EnsureWorker();  // under lock
   void DeletePending();
 };
 
@@ -50,7 +48,7 @@ void CTaskQueueThread::Impl::RunAll() {
       {
         win::ScopedLock hold(lock);
         if (!running || (idle && tasks.empty())) {
-          workerAlive = false;  // the last use of this object by this thread
+          worker.Ended();  // the last use of this object by this thread
           return;
         }
         if (tasks.empty()) break;
@@ -71,16 +69,6 @@ void CTaskQueueThread::Impl::RunAll() {
       }
     }
   }
-}
-
-bool CTaskQueueThread::Impl::EnsureWorker() {
-  if (workerAlive) return true;
-  // An earlier worker cleared workerAlive as its last use of this object: joining it under the
-  // lock cannot deadlock.
-  if (thread) WaitForSingleObject(thread.get(), INFINITE);
-  thread.reset(CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId));
-  workerAlive = thread.valid();
-  return workerAlive;
 }
 
 void CTaskQueueThread::Impl::DeletePending() {
@@ -126,7 +114,7 @@ bool CTaskQueueThread::AddTask(CTask* task) {
   bool queued = false;
   if (m_impl) {
     win::ScopedLock hold(m_impl->lock);
-    if (m_impl->running && m_impl->EnsureWorker()) {
+    if (m_impl->running && m_impl->worker.Ensure(Impl::ThreadMain, m_impl)) {
       try {
         m_impl->tasks.push_back(task);
         queued = true;
@@ -151,16 +139,12 @@ void CTaskQueueThread::Destroy() {
   {
     win::ScopedLock hold(m_impl->lock);
     m_impl->running = false;  // from here on no worker is started
-    onWorker = m_impl->workerAlive && GetCurrentThreadId() == m_impl->threadId;
+    onWorker = m_impl->worker.OnWorker();
   }
   SetEvent(m_impl->work.get());
   // From a task on the worker itself, waiting would never end; the worker stops after that
   // task. (The object must still outlive the worker: it must not be deleted from a task.)
-  if (!onWorker && m_impl->thread) {
-    WaitForSingleObject(m_impl->thread.get(), INFINITE);
-    m_impl->thread.reset();
-    m_impl->threadId = 0;
-  }
+  if (!onWorker) m_impl->worker.Join(INFINITE);
   m_impl->DeletePending();
 }
 
