@@ -40,13 +40,14 @@ from desktop import ACCENT, PANEL, PEERS, XDND, Phone, near, pixel, wait_for, xd
 CABLE_PC, CABLE_PHONE = "10.77.9.1", "10.77.9.2"
 RELINK_BOUND = 45  # seconds from a return to the link again: keep-alive expiry (about 30 s) and an announcement
 MiB = 1024 * 1024
+KEYS = ("handles", "gdi", "threads", "lua", "heap_mib", "committed_mib", "dirty_mib")  # sampled every minute
 check = Checks()
 
 
 def plot(samples, path):
     """The resource samples over time, one small panel each, drawn by ImageMagick into path
     (a PNG) when it is there."""
-    keys = [k for k in ("handles", "gdi", "threads", "dirty_mib", "lua") if any(s.get(k) is not None for s in samples)]
+    keys = [k for k in KEYS if any(s.get(k) is not None for s in samples)]
     fonts = [f for f in ("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
                          "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc") if os.path.exists(f)]
     if len(samples) < 2 or not keys or not shutil.which("convert") or not fonts:
@@ -115,7 +116,7 @@ class Day:
                            capture_output=True, text=True, timeout=60)
         if r.returncode != 0 or not os.path.exists(self.report_file):
             return None
-        facts = {"rows": []}
+        facts = {"rows": [], "heap": 0}
         with open(self.report_file, encoding="utf-8", errors="replace") as f:
             for line in f:
                 key, _, rest = line.rstrip("\n").partition(" ")
@@ -128,6 +129,9 @@ class Day:
                     facts[name] = value
                 elif key in ("handles", "gdi", "threads", "windows", "tray", "usb", "lua"):
                     facts[key] = int(rest)
+                elif key == "heap":  # heap <base> committed <n> busy <n> ...: the bytes in use
+                    words = rest.split()
+                    facts["heap"] += int(words[words.index("busy") + 1])
         os.remove(self.report_file)
         # Rows of finished batches leave the list when the next batch comes: keep each file's
         # last outcome seen.
@@ -305,9 +309,14 @@ class Day:
         facts = self.report() or {}
         with open(f"/proc/{self.quillon.pid}/smaps_rollup") as f:
             dirty = sum(int(line.split()[1]) for line in f if line.startswith("Private_Dirty:")) * 1024
+        # Committed private memory as Windows counts it, summed by a probe from outside.
+        probe = subprocess.run(self.pc + ["wine", os.path.join(self.args.tests_bin, "process_probe.exe"), "Quillon.exe"],
+                               env=self.env, capture_output=True, text=True, timeout=60).stdout.split()
+        committed = round(int(probe[1]) / 1024, 2) if len(probe) == 2 else None
         self.samples.append({"t": round(time.monotonic() - self.t0), "handles": facts.get("handles"),
                              "gdi": facts.get("gdi"), "threads": facts.get("threads"), "lua": facts.get("lua"),
-                             "dirty_mib": round(dirty / MiB, 2)})
+                             "heap_mib": round(facts["heap"] / MiB, 2) if facts.get("heap") else None,
+                             "committed_mib": committed, "dirty_mib": round(dirty / MiB, 2)})
         print(f"{self.clock()} sample {self.samples[-1]}", flush=True)
 
     # ---- the day ----
@@ -373,7 +382,8 @@ class Day:
         time.sleep(20)
         self.sample()
         first, last = self.samples[0], self.samples[-1]
-        for key, bound in (("handles", 40), ("gdi", 20), ("threads", 4), ("dirty_mib", 8)):
+        for key, bound in (("handles", 40), ("gdi", 20), ("threads", 4), ("heap_mib", 2), ("committed_mib", 8),
+                           ("dirty_mib", 8)):
             if first.get(key) is not None and last.get(key) is not None:
                 check(last[key] <= first[key] + bound, f"{key} back near the start when idle: {first[key]} -> {last[key]}")
         self.figures(landed)
@@ -401,7 +411,7 @@ class Day:
             w.writerows(self.samples)
         plot(self.samples, os.path.join(self.args.out, "samples.png"))
         steady = self.samples[1:] if len(self.samples) > 3 else self.samples
-        for key in ("handles", "gdi", "threads", "lua", "dirty_mib"):
+        for key in KEYS:
             points = [(s["t"] / 3600, s[key]) for s in steady if s.get(key) is not None]
             if len(points) >= 2 and len({t for t, _ in points}) > 1:
                 mt = statistics.mean(t for t, _ in points)
