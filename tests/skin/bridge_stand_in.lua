@@ -112,7 +112,9 @@ function StandInSteps()
   captureAnswer = nil
   event("StateSync", 3)
   take()
+  print("steps: by keys")
   KeyboardSteps()
+  print("steps: transfers")
 
   event("AddTask", { FileName = "a.jpg", FilePath = "C:\\a.jpg", FileSize = "1.5 MB" })
   event("AddTask", { FileName = "文件.txt", FilePath = "C:\\文件.txt", FileSize = "12 B" })

@@ -20,10 +20,18 @@ with tempfile.TemporaryDirectory() as tmp:
         main = f.read()
     with open(os.path.join(package, "main.lua"), "w", encoding="utf-8") as f:
         f.write(prelude + "\n" + main)
-    proc = subprocess.run(["wine", skinrun, "Z:" + package.replace("/", "\\")], stdin=subprocess.DEVNULL,
-                          capture_output=True, timeout=60)
-out = proc.stdout.decode("utf-8", "replace")
-err = proc.stderr.decode("utf-8", "replace")
+    # Into files, not pipes: after a timeout they still hold the steps done so far.
+    with open(os.path.join(tmp, "out"), "w+b") as out_file, open(os.path.join(tmp, "err"), "w+b") as err_file:
+        try:
+            code = subprocess.run(["wine", skinrun, "Z:" + package.replace("/", "\\")], stdin=subprocess.DEVNULL,
+                                  stdout=out_file, stderr=err_file, timeout=60).returncode
+        except subprocess.TimeoutExpired:
+            code = None
+        out_file.seek(0)
+        err_file.seek(0)
+        out, err = out_file.read().decode("utf-8", "replace"), err_file.read().decode("utf-8", "replace")
 sys.stdout.write(out)
 sys.stderr.write(err)
-sys.exit(0 if proc.returncode == 0 and "done" in out else 1)
+if code is None:
+    print("failed: the skin did not finish within 60 s")
+sys.exit(0 if code == 0 and "done" in out else 1)
