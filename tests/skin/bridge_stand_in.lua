@@ -15,7 +15,11 @@ function g_GuiAdbLogic:Call(name, a, b)
   calls = calls .. name .. (a and (":" .. a) or "") .. ";"
   if name == "AllowFirewall" then return firewallAnswer end
   if name == "StartCapture" then return captureAnswer end
-  if name == "Init" then g_TimerMgr:SetTimeout(function() StandInSteps() end, 30) end
+  if name == "Init" then
+    g_TimerMgr:SetTimeout(function() StandInSteps() end, 30)
+    -- A step that waits for ever (a menu left open) fails instead of hanging: Exit ends any loop.
+    g_TimerMgr:SetTimeout(function() print("failed: the steps did not end within 45 s") g_UIMgr:Exit() end, 45000)
+  end
 end
 
 local function event(name, a, b) listener(name, a or 0, b or 0) end
