@@ -105,6 +105,8 @@ bool WriteDiagnosticReport(lua_State* L, const BridgeFacts& facts) {
           ThreadCount(::GetCurrentProcessId()), visible);
   fprintf(out, "tray %d\nusb %d\n", facts.trayShown ? 1 : 0, facts.usbLinked ? 1 : 0);
   if (L) {
+    // What the scripts hold, not how much garbage the collector has yet to reach.
+    lua_gc(L, LUA_GCCOLLECT, 0);
     fprintf(out, "lua %d\n", lua_gc(L, LUA_GCCOUNT, 0) * 1024 + lua_gc(L, LUA_GCCOUNTB, 0));
     WriteSkinState(out, L);
   }
